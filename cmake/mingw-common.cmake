@@ -1,0 +1,12 @@
+find_program(ORV_MINGW_CXX ${ORV_TRIPLET}-g++-posix NAMES ${ORV_TRIPLET}-g++)
+if(NOT ORV_MINGW_CXX)
+  message(FATAL_ERROR "${ORV_TRIPLET}-g++ not found: install Debian's g++-mingw-w64 packages "
+                      "(apt-get install g++-mingw-w64-i686 g++-mingw-w64-x86-64)")
+endif()
+set(CMAKE_C_COMPILER ${ORV_TRIPLET}-gcc)
+set(CMAKE_CXX_COMPILER ${ORV_MINGW_CXX})
+set(CMAKE_RC_COMPILER ${ORV_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${ORV_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,18 @@
+# Sourced by the build scripts: installs the Debian packages a step needs when they are missing.
+# Usage: orv_need_packages pkg...
+orv_need_packages() {
+    local missing=()
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "installing: ${missing[*]}" >&2
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What every build needs.
+ORV_BASE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libpng-dev)

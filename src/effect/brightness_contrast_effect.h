@@ -1,0 +1,42 @@
+// The one effect of this module: brightness and contrast through one lookup table, restricted by
+// channel choice, pixel chooser and a mix with the original.
+#ifndef ORV_EFFECT_BRIGHTNESS_CONTRAST_EFFECT_H
+#define ORV_EFFECT_BRIGHTNESS_CONTRAST_EFFECT_H
+
+#include "effect/effect.h"
+
+namespace orv {
+
+// Slots of the effect's parameters (slot 0 is the host's input layer).
+enum ParamSlot : int16_t {
+    kSlotInput = 0,
+    kSlotBrightness,
+    kSlotContrast,
+    kSlotChannels,
+    kSlotMix,
+    kSlotChoosePixels,
+    kSlotCenter,
+    kSlotColor,
+    kSlotRangeStart,
+    kSlotRangeEnd,
+    kSlotAngleStart,
+    kSlotAngleEnd,
+    kSlotReverse,
+    kSlotBlend,
+    kSlotStretch,
+    kParamCount
+};
+
+class BrightnessContrastEffect : public Effect {
+public:
+    int32_t GetAboutText(char *buffer) override;
+    uint32_t GetVersion() override;
+    int32_t GetOutFlags() override;
+    int16_t GetParamCount() override;
+    int32_t CreateParams() override;
+    int32_t Render(WorldImage &source, WorldImage &destination) override;
+};
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,21 @@
+// The module's one export. It is named `main` in the module's symbol table (the host looks it up
+// by that name) but is an ordinary function to the compiler, which treats a C++ `main` specially.
+#include "host/ae_interface.h"
+#include "host/host_context.h"
+
+#if defined(_WIN32)
+// Exported as `main` by the module definition file (main=EffectEntry), undecorated on both arches.
+#define ORV_ENTRY_NAME
+#else
+#define ORV_ENTRY_NAME __asm__("main") __attribute__((visibility("default")))
+#endif
+
+extern "C" PF_Err EffectEntry(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                              PF_LayerDef *output, void *extra) ORV_ENTRY_NAME;
+
+extern "C" PF_Err EffectEntry(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                              PF_LayerDef *output, void *extra) {
+    orv::SetHostContext(cmd, in_data, out_data, params, output, extra);
+    if (orv::RunEffect() == 0) (void)orv::GetCallError();
+    return PF_Err_NONE;
+}

@@ -1,0 +1,46 @@
+// The current call of the entry point, recorded for every other part of the module, and the error
+// reporting that hands messages back to the host.
+#ifndef ORV_HOST_HOST_CONTEXT_H
+#define ORV_HOST_HOST_CONTEXT_H
+
+#include <cstdint>
+
+#include "host/ae_interface.h"
+
+namespace orv {
+
+struct HostContext {
+    PF_Cmd command;
+    PF_InData *in_data;
+    PF_OutData *out_data;
+    PF_ParamDef **params;
+    PF_LayerDef *output;
+    void *extra;
+    int32_t scaledWidth;   // in_data width x downsample_x, truncated
+    int32_t scaledHeight;  // in_data height x downsample_y, truncated
+    int16_t callError;     // message code of the first error of this call; 0 = none
+};
+
+// The one record of the current call; overwritten by every call of the entry point.
+HostContext &Host();
+
+// Records the call and computes the scaled layer size; clears the call error.
+void SetHostContext(PF_Cmd command, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef **params,
+                    PF_LayerDef *output, void *extra);
+
+// size x (num / den), the ratio formed first in extended precision with the denominator unsigned,
+// then truncated toward zero. A zero denominator counts as full size; results beyond 32 bits clamp.
+int32_t ScaleByRatio(int32_t size, PF_RationalScale ratio);
+
+// Makes the effect object for this call, dispatches the command, destroys the effect. Returns 0.
+int32_t RunEffect();
+
+// Puts message 42000 + code of the module's string table into out_data return_msg, sets the
+// display-error out flag and records the code.
+void ReportError(int16_t code);
+void SetCallError(int16_t code);  // keeps the first code of the call
+int16_t GetCallError();
+
+}  // namespace orv
+
+#endif

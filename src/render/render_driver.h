@@ -1,0 +1,21 @@
+// The pixel work of one render: the chooser, the lookup table, the masked or weighted pass over
+// every row, then the channel pass.
+#ifndef ORV_RENDER_RENDER_DRIVER_H
+#define ORV_RENDER_RENDER_DRIVER_H
+
+#include <cstdint>
+
+#include "chooser/chooser_settings.h"
+
+namespace orv {
+
+class WorldImage;
+
+// Writes the adjusted source into the destination (same size). On a failed allocation the failure
+// is reported to the host and the destination is left as it was (cleared by the render command).
+void RenderBrightnessContrast(WorldImage &source, WorldImage &destination, ChooserSettings settings, float mix,
+                              float brightness, float contrast, int32_t channels, uint8_t chooserOption);
+
+}  // namespace orv
+
+#endif

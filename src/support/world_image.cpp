@@ -1,0 +1,51 @@
+#include "support/world_image.h"
+
+#include "support/memory.h"
+
+namespace orv {
+
+WorldImage::WorldImage(ImageDescriptor **handle_)
+    : handle(handle_), descriptor(nullptr), width(0), height(0) {
+    if (handle) {
+        width = static_cast<int16_t>((*handle)->right - (*handle)->left);
+        height = static_cast<int16_t>((*handle)->bottom - (*handle)->top);
+    }
+}
+
+WorldImage::~WorldImage() { Release(); }
+
+bool WorldImage::Attach(int16_t width_, int16_t height_, int32_t rowBytes, uint8_t *baseAddress) {
+    Release();
+    if (baseAddress) {
+        descriptor = static_cast<ImageDescriptor *>(Allocate(sizeof(ImageDescriptor)));
+        if (!descriptor) return false;
+        *descriptor = ImageDescriptor{0, 0, width_, height_, rowBytes, 32, baseAddress};
+        handle = &descriptor;
+    }
+    width = width_;
+    height = height_;
+    if (handle) {
+        width = static_cast<int16_t>((*handle)->right - (*handle)->left);
+        height = static_cast<int16_t>((*handle)->bottom - (*handle)->top);
+    }
+    return true;
+}
+
+void WorldImage::Release() {
+    handle = nullptr;
+    width = 0;
+    height = 0;
+    if (descriptor) {
+        orv::Release(descriptor);
+        descriptor = nullptr;
+    }
+}
+
+OrvWorld::OrvWorld(const PF_EffectWorld *world, int option) {
+    (void)option;
+    if (!world || !world->data) return;
+    image.Attach(static_cast<int16_t>(world->width), static_cast<int16_t>(world->height), world->rowbytes,
+                 reinterpret_cast<uint8_t *>(world->data));
+}
+
+}  // namespace orv

@@ -1,0 +1,79 @@
+// The effect's view of a host image (WorldImage), the wrapper that makes one from a host record
+// (OrvWorld), and the row cursor every row walk uses. None of them owns or copies pixels.
+#ifndef ORV_SUPPORT_WORLD_IMAGE_H
+#define ORV_SUPPORT_WORLD_IMAGE_H
+
+#include <cstdint>
+
+#include "host/ae_interface.h"
+
+namespace orv {
+
+struct ImageDescriptor {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+    int32_t rowBytes;
+    int32_t pixelBits;
+    uint8_t *baseAddress;
+};
+
+class WorldImage {
+public:
+    // Takes width and height from the descriptor when the handle is set.
+    explicit WorldImage(ImageDescriptor **handle = nullptr);
+    virtual ~WorldImage();
+    WorldImage(const WorldImage &) = delete;
+    WorldImage &operator=(const WorldImage &) = delete;
+
+    // Describes the given pixels; false when no descriptor could be allocated (the image stays empty).
+    // A null base address leaves an image of the given size without pixels.
+    bool Attach(int16_t width, int16_t height, int32_t rowBytes, uint8_t *baseAddress);
+    void Release();
+
+    // Sides are 16-bit and read as signed: hosts keep images below 32768 pixels a side.
+    int16_t Width() const { return width; }
+    int16_t Height() const { return height; }
+    ImageDescriptor **Handle() const { return handle; }
+
+    // Row length and first pixel, or 0 and null for an image without pixels.
+    int32_t RowBytes() const { return handle ? (*handle)->rowBytes : 0; }
+    uint8_t *BaseAddress() const { return handle ? (*handle)->baseAddress : nullptr; }
+
+private:
+    ImageDescriptor **handle;
+    ImageDescriptor *descriptor;
+    int16_t width;
+    int16_t height;
+};
+
+class OrvWorld {
+public:
+    // Option 0 describes the host's own pixels (the only option this effect uses).
+    OrvWorld(const PF_EffectWorld *world, int option);
+    WorldImage &Image() { return image; }
+
+private:
+    WorldImage image;
+};
+
+// Steps through an image row by row. The stride keeps only the low 14 bits of the row length, as a
+// signed 16-bit number.
+class RowCursor {
+public:
+    RowCursor(const WorldImage &image, int32_t row)
+        : stride(static_cast<int16_t>(image.RowBytes() & 0x3FFF)),
+          address(image.BaseAddress() ? image.BaseAddress() + static_cast<intptr_t>(row) * stride : nullptr) {}
+    uint8_t *Row() const { return address; }
+    void Advance() { address += stride; }
+    int16_t Stride() const { return stride; }
+
+private:
+    int16_t stride;
+    uint8_t *address;
+};
+
+}  // namespace orv
+
+#endif
