@@ -1,0 +1,111 @@
+// The brightness-contrast table: known entries, the clamp, and the whole table against a plain
+// restatement of the formulas on many seeded random settings.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "reference/render_reference.h"
+#include "render/brightness_contrast_table.h"
+
+namespace {
+
+std::array<uint8_t, 256> Build(float b, float c) {
+    std::array<uint8_t, 256> table{};
+    orv::FillBrightnessContrastTable(b, c, table.data());
+    return table;
+}
+
+uint8_t Store(float v) {
+    uint8_t byte = 77;
+    orv::StoreClampedByte(v, &byte);
+    return byte;
+}
+
+// A value as the host delivers a slider: fix(x) x 2^-16.
+float HostValue(double x) { return static_cast<float>(static_cast<int32_t>(x * 65536.0)) / 65536.0f; }
+
+constexpr int kIdentity = -1;  // expected entry j is j
+struct Span {
+    int from, to, value;
+};
+struct TableCase {
+    float brightness, contrast;
+    std::vector<Span> spans;
+};
+
+TEST(LookupTable, KnownEntries) {
+    const TableCase cases[] = {
+        {0, 0, {{0, 255, kIdentity}}},
+        {0, -100, {{0, 255, 128}}},
+        {-50, -100, {{0, 255, 43}}},  // round(128 x 51/151)
+        {50, -100, {{0, 255, 255}}},
+        {0, 100, {{0, 127, 0}, {128, 255, 255}}},
+        {-80, 100, {{0, 127, 0}, {128, 255, 255}}},
+        {100, 100, {{0, 127, 0}, {128, 255, 255}}},
+        {0, 99, {{0, 126, 0}, {127, 127, 28}, {128, 128, 128}, {129, 129, 228}, {130, 255, 255}}},
+        {0, 50, {{100, 100, 72}, {127, 127, 126}, {128, 128, 128}, {129, 129, 130}, {192, 255, 255}, {0, 64, 0}}},
+        {0, -50, {{0, 0, 64}, {127, 127, 128}, {128, 128, 128}, {255, 255, 192}}},
+        {50, 0, {{0, 0, 0}, {1, 1, 3}, {64, 64, 189}, {85, 85, 252}, {86, 255, 255}}},
+        {-50, 0, {{0, 0, 0}, {64, 64, 22}, {255, 255, 86}}},
+        {-100, 0, {{0, 100, 0}, {101, 255, 1}}},
+        {100, 0, {{0, 0, 0}, {1, 1, 201}, {2, 255, 255}}},
+    };
+    for (const TableCase &c : cases) {
+        const auto table = Build(c.brightness, c.contrast);
+        for (const Span &s : c.spans)
+            for (int j = s.from; j <= s.to; ++j)
+                EXPECT_EQ(table[j], s.value == kIdentity ? j : s.value)
+                    << "B=" << c.brightness << " C=" << c.contrast << " entry " << j;
+    }
+}
+
+TEST(LookupTable, StoreClampedByteRoundsHalfUpInSinglePrecisionAndClamps) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float value;
+        int byte;
+    } cases[] = {
+        {-0.5f, 0},   {-1e30f, 0}, {-inf, 0}, {nan, 0},
+        {std::nextafter(-0.5f, 0.0f), 0},  // t just above 0 truncates to 0
+        {0.49f, 0},   {0.5f, 1},   {3.2f, 3}, {127.5f, 128},
+        {std::nextafter(0.5f, 0.0f), 1},   // 1 - 2^-25 rounds to 1.0f before truncation
+        {254.49998f, 254}, {254.5f, 255}, {300.0f, 255}, {inf, 255},
+    };
+    for (const auto &c : cases) EXPECT_EQ(Store(c.value), c.byte) << c.value;
+}
+
+TEST(LookupTable, MatchesFormulasOnRandomSettings) {
+    std::mt19937 rng(20240611);
+    std::uniform_real_distribution<float> any(-100.0f, 100.0f);
+    std::uniform_int_distribution<int> hundredths(-10000, 10000);
+    std::vector<std::pair<float, float>> settings = {
+        {0, std::nextafter(100.0f, 0.0f)}, {-100, std::nextafter(100.0f, 0.0f)}, {100, -100}, {-100, -100},
+        {0, std::nextafter(0.0f, 1.0f)},   {0, -0.0f}};
+    for (int i = 0; i < 3000; ++i) settings.push_back({any(rng), any(rng)});
+    for (int i = 0; i < 3000; ++i)
+        settings.push_back({HostValue(hundredths(rng) / 100.0), HostValue(hundredths(rng) / 100.0)});
+    for (const auto &[b, c] : settings) {
+        const auto expected = orvref::Table(b, c);
+        const auto table = Build(b, c);
+        for (int j = 0; j < 256; ++j) {
+            ASSERT_EQ(table[j], expected[j]) << "B=" << b << " C=" << c << " entry " << j;
+        }
+    }
+}
+
+// g, k and v are each rounded to single precision; carrying them in double gives another byte here.
+TEST(LookupTable, RoundsGainSlopeAndValueToSinglePrecision) {
+    const float b = -47.25f;
+    const float c = HostValue(61.96);
+    const double g = (101.0 + b) / (101.0 - b);
+    const double k = 100.0 / (100.0 - c);
+    const double inDouble = (128.0 + 126.0 * k) * g;
+    ASSERT_EQ(static_cast<int>(inDouble + 0.5), 166);  // the all-double value, 166.4999916...
+    EXPECT_EQ(Build(b, c)[254], 167);                   // v rounds to 166.5f
+}
+
+}  // namespace
