@@ -232,6 +232,15 @@ bool Host::SetPoint(const std::string &name, double x, double y) {
     return true;
 }
 
+void Host::PlaceDefaultPoints(int32_t width, int32_t height) {
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (values[i].param_type != PF_Param_POINT || pointSet[i]) continue;
+        // A point at its default sits at its registered percent of the rendered frame.
+        values[i].u.td.x_value = ToFixed(values[i].u.td.x_dephault / 65536.0 / 100.0 * width);
+        values[i].u.td.y_value = ToFixed(values[i].u.td.y_dephault / 65536.0 / 100.0 * height);
+    }
+}
+
 // The full-resolution layer side whose downsampled size is `rendered`.
 static int32_t LayerSide(int32_t rendered, PF_RationalScale ratio) {
     if (ratio.num <= 0 || ratio.den == 0) return rendered;
@@ -243,12 +252,7 @@ PF_Err Host::Render(const Image &input, Image &output) {
         output = Image::Make(input.width, input.height);
     inData.width = layerWidth > 0 ? layerWidth : LayerSide(input.width, downsampleX);
     inData.height = layerHeight > 0 ? layerHeight : LayerSide(input.height, downsampleY);
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (values[i].param_type != PF_Param_POINT || pointSet[i]) continue;
-        // A point at its default sits at its registered percent of the rendered frame.
-        values[i].u.td.x_value = ToFixed(values[i].u.td.x_dephault / 65536.0 / 100.0 * input.width);
-        values[i].u.td.y_value = ToFixed(values[i].u.td.y_dephault / 65536.0 / 100.0 * input.height);
-    }
+    PlaceDefaultPoints(input.width, input.height);
     Image &source = const_cast<Image &>(input);  // the effect only reads its input layer
     inputLayer.u.ld = source.World();
     PF_LayerDef out = output.World();

@@ -106,6 +106,9 @@ public:
     bool SetColor(const std::string &name, PF_Pixel color);
     bool SetPoint(const std::string &name, double x, double y);   // pixels of the rendered frame
     void ResetValues();                                           // every parameter to its default
+    // Places every point not set explicitly at its registered percent of a frame of this size (what
+    // Render does before each call; for tools that read the values without rendering).
+    void PlaceDefaultPoints(int32_t width, int32_t height);
 
     // Renders `input` into `output` (made the input's size when empty) with PF_Cmd_RENDER. The
     // layer size the host reports is input / downsample ratio; points left at their defaults are
