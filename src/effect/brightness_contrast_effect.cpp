@@ -1,10 +1,13 @@
 #include "effect/brightness_contrast_effect.h"
 
+#include "effect/render_settings.h"
 #include "host/host_context.h"
 #include "params/catalogue.h"
 #include "params/param.h"
+#include "render/render_driver.h"
 #include "resources/plugin_info.h"
 #include "support/memory.h"
+#include "support/strings.h"
 
 namespace orv {
 
@@ -60,8 +63,41 @@ int32_t BrightnessContrastEffect::CreateParams() {
     return status;
 }
 
+// Reads every parameter through its getter, scales the chooser's values for the mode and hands the
+// pixel work to the driver. A parameter object that could not be made (its allocation failed) means
+// the frame cannot be rendered as set: the memory failure is reported and the output stays cleared.
 int32_t BrightnessContrastEffect::Render(WorldImage &source, WorldImage &destination) {
-    return Effect::Render(source, destination);
+    for (int16_t slot = kSlotBrightness; slot < kParamCount; ++slot) {
+        if (!GetParam(slot)) {
+            ReportMemoryFailure();
+            return 0;
+        }
+    }
+    auto slider = [this](int16_t slot) { return static_cast<SliderParam *>(GetParam(slot))->GetFloat(); };
+    auto angle = [this](int16_t slot) { return static_cast<AngleParam *>(GetParam(slot))->GetFloat(); };
+    auto popup = [this](int16_t slot) { return LowByte(static_cast<PopupParam *>(GetParam(slot))->GetIndex()); };
+
+    ChooserInputs inputs{};
+    inputs.mode = popup(kSlotChoosePixels);
+    inputs.blend = slider(kSlotBlend);
+    static_cast<ColorParam *>(GetParam(kSlotColor))->GetColor(&inputs.color);
+    inputs.stretch = slider(kSlotStretch);
+    inputs.reverse = static_cast<CheckboxParam *>(GetParam(kSlotReverse))->GetBool();
+    PointParam *center = static_cast<PointParam *>(GetParam(kSlotCenter));
+    inputs.xFraction = center->GetXFraction();
+    inputs.yFraction = center->GetYFraction();
+    inputs.rangeStart = slider(kSlotRangeStart);
+    inputs.rangeEnd = slider(kSlotRangeEnd);
+    inputs.angleStart = angle(kSlotAngleStart);
+    inputs.angleEnd = angle(kSlotAngleEnd);
+    const ChooserSettings settings = MakeChooserSettings(inputs, Width(), Height());
+
+    const float mix = slider(kSlotMix);
+    const float brightness = slider(kSlotBrightness);
+    const float contrast = slider(kSlotContrast);
+    const int32_t channels = popup(kSlotChannels);
+    RenderBrightnessContrast(source, destination, settings, mix, brightness, contrast, channels, 0);
+    return 0;
 }
 
 }  // namespace orv

@@ -18,6 +18,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
+
+#include "aehost.h"
+#include "reference/chooser_reference.h"
 
 namespace orvref {
 
@@ -45,6 +49,123 @@ inline std::array<uint8_t, 256> Table(float b, float c) {
     for (int j = 0; j < 256; ++j)
         table[j] = c == 100.0f ? (j >= 128 ? 255 : 0) : ClampToByte(TableValue(b, c, j));
     return table;
+}
+
+
+// ---- from the host's values to what the render reads ---------------------------------------------
+
+// The parameters as a host holds them, in the units it shows: sliders in their displayed units
+// (Range Start/End and Blend in percent), angles in displayed degrees, popups 1-based, the centre in
+// pixels of the rendered frame (at 50 %, 50 % when not set).
+struct HostValues {
+    double brightness = 0, contrast = 0, mix = 0;
+    int32_t channels = 1;
+    int32_t choosePixels = 1;
+    bool centerSet = false;
+    double centerX = 0, centerY = 0;
+    PF_Pixel color{255, 0, 0, 0};
+    double rangeStart = 0, rangeEnd = 25;
+    double angleStart = 90, angleEnd = 180;
+    bool reverse = false;
+    double blend = 0;
+    double stretch = 0;
+};
+
+inline int32_t HostFixed(double x) { return static_cast<int32_t>(std::trunc(x * 65536.0)); }
+inline float SliderReading(double shown) { return static_cast<float>(HostFixed(shown) / 65536.0L); }
+// Percent sliders read back divided by 100 (the fixed value divided as an integer).
+inline float PercentReading(double shown) { return static_cast<float>((HostFixed(shown) / 100) / 65536.0L); }
+// The shown angle is the read value plus 90 degrees.
+inline float AngleReading(double shown) { return static_cast<float>(HostFixed(shown) / 65536.0L - 90.0L); }
+// A point coordinate as a fraction of the frame side, then back to pixels of the frame.
+inline float CenterReading(int32_t fixed, int32_t side) {
+    if (side == 0) return 0.0f;
+    const float fraction = static_cast<float>(fixed / 65536.0L / side);
+    return static_cast<float>(static_cast<long double>(fraction) * side);
+}
+
+// The chooser's settings for a frame of frameWidth x frameHeight pixels (the rendered size).
+inline orv::ChooserSettings RefSettings(const HostValues &v, int32_t frameWidth, int32_t frameHeight) {
+    orv::ChooserSettings s{};
+    const int32_t mode = (v.choosePixels - 1) & 0xFF;
+    const int32_t fx = HostFixed(v.centerSet ? v.centerX : 0.5 * frameWidth);
+    const int32_t fy = HostFixed(v.centerSet ? v.centerY : 0.5 * frameHeight);
+    s.centerX = CenterReading(fx, frameWidth);
+    s.centerY = CenterReading(fy, frameHeight);
+    s.mode = mode;
+    s.color = v.color;
+    s.reverse = v.reverse ? 1 : 0;
+    s.stretch = SliderReading(v.stretch);
+    const float start = PercentReading(v.rangeStart), end = PercentReading(v.rangeEnd);
+    const float blend = PercentReading(v.blend);
+    auto times = [](float a, long double b) { return static_cast<float>(a * b); };
+    if (mode == 7 || mode == 13) {
+        s.rangeStart = AngleReading(v.angleStart);
+        s.rangeEnd = AngleReading(v.angleEnd);
+        s.blend = times(blend, 180);
+    } else if (mode >= 1 && mode <= 9) {
+        s.rangeStart = times(start, 300);
+        s.rangeEnd = times(end, 300);
+        s.blend = times(blend, 300);
+    } else if (mode >= 10 && mode <= 12) {
+        s.rangeStart = times(start, frameWidth);
+        s.rangeEnd = times(end, frameWidth);
+        s.blend = times(blend, frameWidth);
+    } else {
+        s.blend = blend;
+    }
+    return s;
+}
+
+// ---- the render ------------------------------------------------------------------------------------
+
+inline PF_Pixel ReadPixel(const aehost::Image &image, int32_t x, int32_t y) {
+    const uint8_t *p = image.Pixel(x, y);
+    return PF_Pixel{p[0], p[1], p[2], p[3]};
+}
+
+// The expected output, packed (width x 4 bytes a row, no padding). frameWidth/Height: the rendered
+// frame size (0 = the input's).
+inline std::vector<uint8_t> Render(const aehost::Image &input, const HostValues &v, int32_t frameWidth = 0,
+                                   int32_t frameHeight = 0) {
+    if (frameWidth == 0) frameWidth = input.width;
+    if (frameHeight == 0) frameHeight = input.height;
+    const std::array<uint8_t, 256> table = Table(SliderReading(v.brightness), SliderReading(v.contrast));
+    const RefChooser chooser = MakeRefChooser(RefSettings(v, frameWidth, frameHeight), input.width, input.height);
+    const float mix = SliderReading(v.mix);
+    const bool weighted = RefIsSoft(chooser) || mix > 0.0f;
+    const int32_t mixWeight = static_cast<int32_t>(std::trunc(static_cast<double>(mix) * static_cast<double>(2.56f)));
+    const int32_t channels = (v.channels - 1) & 0xFF;
+
+    std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(input.width) * input.height * 4);
+    for (int32_t y = 0; y < input.height; ++y)
+        for (int32_t x = 0; x < input.width; ++x) {
+            const PF_Pixel p = ReadPixel(input, x, y);
+            const uint8_t source[4] = {p.alpha, p.red, p.green, p.blue};
+            uint8_t adjusted[4] = {p.alpha, table[p.red], table[p.green], table[p.blue]};
+            if (channels == 8) {  // "Alpha": the table on alpha alone, colour kept
+                adjusted[0] = table[p.alpha];
+                adjusted[1] = p.red, adjusted[2] = p.green, adjusted[3] = p.blue;
+            }
+            uint8_t result[4];
+            if (weighted) {
+                int32_t w = RefWeight(chooser, x, y, p);
+                if (mixWeight != 0) w = w * (256 - mixWeight) / 256;  // w >= 0: the shift is a division
+                for (int i = 0; i < 4; ++i) result[i] = static_cast<uint8_t>((adjusted[i] * w + source[i] * (256 - w)) / 256);
+            } else {
+                const bool chosen = RefChosen(chooser, x, y, p);
+                for (int i = 0; i < 4; ++i) result[i] = chosen ? adjusted[i] : source[i];
+            }
+            // Colour bytes each channel choice puts back from the source (index 1..6).
+            static const bool kBack[7][3] = {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}, {0, 0, 1}, {0, 1, 0}, {1, 0, 0}};
+            for (int i = 1; i < 4; ++i) {
+                if (channels >= 1 && channels <= 6 && kBack[channels][i - 1]) result[i] = source[i];
+                if (channels == 7) result[i] = static_cast<uint8_t>(std::abs(source[i] - result[i]));
+            }
+            out.insert(out.end(), result, result + 4);
+        }
+    return out;
 }
 
 }  // namespace orvref

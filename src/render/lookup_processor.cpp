@@ -1,0 +1,155 @@
+#include "render/lookup_processor.h"
+
+#include "chooser/pixel_chooser.h"
+#include "render/brightness_contrast_table.h"
+#include "render/pixel_blend.h"
+#include "support/memory.h"
+#include "support/strings.h"
+#include "support/world_image.h"
+
+namespace orv {
+
+namespace {
+
+constexpr float kMixToWeight = 2.56f;
+
+// What the chooser says about one row: every pixel, the pixels of its buffer, or none (a mode that
+// belongs to no class of the chooser selects nothing rather than reading an unwritten buffer).
+enum class RowChoice { kEvery, kBuffer, kNothing };
+
+inline const PF_Pixel *PixelRow(const RowCursor &cursor) { return reinterpret_cast<const PF_Pixel *>(cursor.Row()); }
+inline PF_Pixel *MutablePixelRow(const RowCursor &cursor) { return reinterpret_cast<PF_Pixel *>(cursor.Row()); }
+
+// The hard selection of row y, decided once per row.
+RowChoice MaskFor(PixelChooser &chooser, const PF_Pixel *sourceRow, int32_t y) {
+    if (chooser.IsAll()) return RowChoice::kEvery;
+    if (chooser.IsMeasured()) {
+        chooser.MaskPixels(sourceRow);
+        return RowChoice::kBuffer;
+    }
+    if (chooser.IsGeometric()) {
+        chooser.MaskRow(y);
+        return RowChoice::kBuffer;
+    }
+    return RowChoice::kNothing;
+}
+
+// The weights of row y, or null when nothing is chosen.
+const int32_t *WeightsFor(PixelChooser &chooser, const PF_Pixel *sourceRow, int32_t y) {
+    if (chooser.IsAll())
+        chooser.FillWeights();
+    else if (chooser.IsMeasured())
+        chooser.WeightPixels(sourceRow);
+    else if (chooser.IsGeometric())
+        chooser.WeightRow(y);
+    else
+        return nullptr;
+    return chooser.Weights();
+}
+
+}  // namespace
+
+int32_t MixWeight(float mix) {
+    const double weight = static_cast<double>(mix) * static_cast<double>(kMixToWeight);
+    // The slider keeps mix within 0..100 (weights 0..255); anything else is held to 0..256.
+    if (!(weight > 0.0)) return 0;
+    if (weight >= 256.0) return 256;
+    return static_cast<int32_t>(weight);
+}
+
+LookupProcessor::LookupProcessor(WorldImage &source_, WorldImage &destination_, float mix_, PixelChooser *chooser_,
+                                 uint8_t alphaOnly_)
+    : alphaOnly(alphaOnly_), ok(0), temporary(nullptr), source(&source_), destination(&destination_), mix(mix_),
+      chooser(chooser_), width(source_.Width()), height(source_.Height()), table() {
+    const size_t count = width > 0 ? static_cast<size_t>(width) : 0;
+    temporary = static_cast<PF_Pixel *>(Allocate(count * sizeof(PF_Pixel)));
+    if (!temporary) {
+        ReportMemoryFailure();
+        return;
+    }
+    for (size_t x = 0; x < count; ++x) temporary[x] = PF_Pixel{255, 0, 0, 0};
+    ok = 1;
+}
+
+LookupProcessor::~LookupProcessor() { Release(temporary); }
+
+void LookupProcessor::BuildBrightnessContrastTable(float brightness, float contrast) {
+    FillBrightnessContrastTable(brightness, contrast, table);
+}
+
+int32_t LookupProcessor::Columns() const {
+    const int32_t other = destination->Width();
+    return width < other ? width : other;
+}
+
+int32_t LookupProcessor::Rows() const {
+    const int32_t other = destination->Height();
+    return height < other ? height : other;
+}
+
+void LookupProcessor::RunMasked(bool alphaVariant) {
+    if (alphaVariant)
+        MaskedRows<true>();
+    else
+        MaskedRows<false>();
+}
+
+template <bool AlphaVariant>
+void LookupProcessor::MaskedRows() {
+    const int32_t columns = Columns();
+    const int32_t rows = Rows();
+    RowCursor in(*source, 0);
+    RowCursor out(*destination, 0);
+    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
+        const PF_Pixel *s = PixelRow(in);
+        PF_Pixel *d = MutablePixelRow(out);
+        const RowChoice choice = MaskFor(*chooser, s, y);
+        const uint8_t *mask = chooser->Mask();
+        for (int32_t x = 0; x < columns; ++x) {
+            const bool chosen = choice == RowChoice::kEvery || (choice == RowChoice::kBuffer && mask[x] != 0);
+            if (!chosen)
+                d[x] = s[x];
+            else if (AlphaVariant)
+                LookupAlpha(s[x], d[x]);
+            else
+                LookupColor(s[x], d[x]);
+        }
+    }
+}
+
+void LookupProcessor::RunWeighted() {
+    const int32_t mixWeight = MixWeight(mix);
+    const int32_t rows = Rows();
+    RowCursor in(*source, 0);
+    RowCursor out(*destination, 0);
+    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
+        const PF_Pixel *s = PixelRow(in);
+        const int32_t *weights = WeightsFor(*chooser, s, y);
+        if (weights && mixWeight != 0) chooser->ScaleWeights(256 - mixWeight);
+        TransformRow(s);
+        BlendRow(s, MutablePixelRow(out), weights);
+    }
+}
+
+void LookupProcessor::TransformRow(const PF_Pixel *sourceRow) {
+    const int32_t columns = Columns();
+    if (alphaOnly)
+        for (int32_t x = 0; x < columns; ++x) LookupAlpha(sourceRow[x], temporary[x]);
+    else
+        for (int32_t x = 0; x < columns; ++x) LookupColor(sourceRow[x], temporary[x]);
+}
+
+void LookupProcessor::BlendRow(const PF_Pixel *sourceRow, PF_Pixel *destinationRow, const int32_t *weights) {
+    const int32_t columns = Columns();
+    for (int32_t x = 0; x < columns; ++x) {
+        const int32_t w = weights ? weights[x] : 0;
+        if (w >= 256)
+            destinationRow[x] = temporary[x];
+        else if (w <= 0)
+            destinationRow[x] = sourceRow[x];
+        else
+            BlendPixel(destinationRow[x], temporary[x], sourceRow[x], w);
+    }
+}
+
+}  // namespace orv

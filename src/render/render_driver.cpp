@@ -1,0 +1,34 @@
+#include "render/render_driver.h"
+
+#include "chooser/pixel_chooser.h"
+#include "render/channel_pass.h"
+#include "render/lookup_processor.h"
+#include "support/world_image.h"
+
+namespace orv {
+
+void RenderBrightnessContrast(WorldImage &source, WorldImage &destination, ChooserSettings settings, float mix,
+                              float brightness, float contrast, int32_t channels, uint8_t chooserOption) {
+    // Both workers report their own allocation failure; the destination then stays as the render
+    // command cleared it.
+    PixelChooser chooser(chooserOption, settings, &source);
+    if (chooser.Failed()) return;
+    const bool alpha = channels == kChannelsAlpha;
+    LookupProcessor processor(source, destination, mix, &chooser, alpha ? 1 : 0);
+    if (!processor.Ok()) return;
+    processor.BuildBrightnessContrastTable(brightness, contrast);
+
+    // The hard pass needs no temporary row and no weights: taken whenever nothing blends.
+    const bool weighted = chooser.IsSoft() || mix > 0.0f;
+    if (weighted)
+        processor.RunWeighted();
+    else
+        processor.RunMasked(alpha);
+
+    if (channels != kChannelsRgb && channels != kChannelsAlpha) {
+        ChannelPass pass(source, destination, channels);
+        pass.Run();
+    }
+}
+
+}  // namespace orv
