@@ -109,6 +109,7 @@ int main(int argc, char **argv) {
     fact("global_setup", std::to_string(status));
     fact("my_version", std::to_string(host.OutData().my_version));
     fact("out_flags", std::to_string(host.OutData().out_flags));
+    fact("out_flags2", std::to_string(host.OutData().out_flags2));
     const orvtest::PiplProperty *ver = orvtest::FindProperty(props, orvtest::FourCC("eVER"));
     const orvtest::PiplProperty *glo = orvtest::FindProperty(props, orvtest::FourCC("eGLO"));
     // A host warns when the list and global set-up disagree.

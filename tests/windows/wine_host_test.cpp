@@ -134,6 +134,7 @@ TEST_F(WineHost, GlobalSetupReportsVersionAndFlags) {
     EXPECT_EQ(Fact("global_setup"), "0");
     EXPECT_EQ(Fact("my_version"), "1574400");
     EXPECT_EQ(Fact("out_flags"), "5");
+    EXPECT_EQ(Fact("out_flags2"), "0") << "no multi-frame rendering claim: the module is not thread-safe";
     EXPECT_EQ(Fact("global_setdown"), "0");
 }
 
