@@ -1,0 +1,474 @@
+#include "commands.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "demo.h"
+#include "effect_runner.h"
+#include "mask.h"
+#include "output_file.h"
+#include "png_io.h"
+#include "raw_io.h"
+#include "set_parser.h"
+#include "video.h"
+
+namespace orvcli {
+
+const char kUsage[] =
+    "orvane: runs the Orvane FX Brightness-Contrast effect on PNG pictures, raw frames and video.\n"
+    "\n"
+    "usage:\n"
+    "  orvane render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] INPUT OUTPUT\n"
+    "  orvane mask   [--raw WxH] [--set NAME=VALUE]... INPUT OUTPUT\n"
+    "  orvane params\n"
+    "  orvane about\n"
+    "  orvane demo [OUTPUT.png]\n"
+    "\n"
+    "Every command takes --help, and --module PATH to load another effect module.\n"
+    "Exit status: 0 success; 1 the effect reported an error; 2 bad usage, bad input, or an output that\n"
+    "could not be written.\n";
+
+namespace {
+
+const char kSetHelp[] =
+    "  --set NAME=VALUE   sets a parameter; repeatable, the last one for a name wins. NAME as\n"
+    "                     `orvane params` lists it, in any case. VALUE in the units the host shows:\n"
+    "                       sliders        a decimal within the range       Brightness=-12.5\n"
+    "                       angles         degrees                          \"Angle Start=120\"\n"
+    "                       popups         choice number from 1, or text    Channels=3  \"Choose Pixels by=luma\"\n"
+    "                       Reverse Range  on/off true/false yes/no 1/0     \"Reverse Range=on\"\n"
+    "                       Color          R,G,B or #RRGGBB                 Color=255,128,0  Color=#ff8000\n"
+    "                       Center         X,Y in pixels of the input       Center=100.5,-20\n"
+    "                     Parameters not set keep their defaults; Center's is the middle of the frame.\n";
+
+const char kModuleHelp[] =
+    "  --module PATH      the effect module to load; by default $ORVANE_MODULE, else\n"
+    "                     OrvaneBrightnessContrast.so next to orvane, else the one orvane was built with\n"
+    "  --help             this text\n";
+
+const char kRenderHelp[] =
+    "usage: orvane render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] INPUT OUTPUT\n"
+    "\n"
+    "Renders INPUT through the effect into OUTPUT.\n"
+    "  a PNG INPUT        OUTPUT is an 8-bit RGBA PNG. Grey, RGB and palette pictures get alpha 255\n"
+    "                     (or the transparency of their tRNS chunk); 16-bit pictures are rounded to\n"
+    "                     8 bits first, with a warning. Alpha is straight, as the effect expects.\n"
+    "  --raw WxH          INPUT and OUTPUT are raw frames of W*H*4 bytes, every pixel alpha, red,\n"
+    "                     green, blue (ffmpeg's argb), rows top first; a file or stream of several\n"
+    "                     frames renders frame by frame. \"-\" is standard input or output.\n"
+    "  any other INPUT    a video, decoded by ffmpeg; OUTPUT is encoded by ffmpeg in the container\n"
+    "                     and codec its extension names (.mp4, .mov, .mkv ...), with INPUT's audio\n"
+    "                     copied through. A progress bar shows when stderr is a terminal.\n"
+    "\n"
+    "options:\n"
+    "%s"
+    "  --downsample N/D   renders as After Effects does at reduced resolution: INPUT is the frame at\n"
+    "                     N/D of the layer's size (1/2 = half resolution); 1 <= N <= D <= 1000\n"
+    "%s"
+    "\n"
+    "OUTPUT appears only when everything succeeded, and may not be INPUT.\n";
+
+const char kMaskHelp[] =
+    "usage: orvane mask [--raw WxH] [--set NAME=VALUE]... INPUT OUTPUT\n"
+    "\n"
+    "Shows what the pixel chooser selects: \"Choose Pixels by\" with its Center, Color, Range Start,\n"
+    "Range End, Angle Start, Angle End, Reverse Range, Blend and Stretch. Each pixel becomes grey:\n"
+    "255 where the render adjusts it fully, 0 where it stays untouched, and soft selections in\n"
+    "between (weights 0..256 scaled to 0..255, rounded). Brightness, Contrast, Channels and \"Mix with\n"
+    "Original\" do not change the mask.\n"
+    "  a PNG INPUT        OUTPUT is an 8-bit grey PNG\n"
+    "  --raw WxH          OUTPUT frames are W*H*4 bytes like INPUT's: alpha 255, red = green = blue =\n"
+    "                     the mask; \"-\" is standard input or output\n"
+    "  any other INPUT    a video; OUTPUT is the mask as a video, encoded by ffmpeg\n"
+    "\n"
+    "options:\n"
+    "%s"
+    "%s";
+
+const char kParamsHelp[] =
+    "usage: orvane params [--module PATH]\n"
+    "\n"
+    "Lists the parameters the effect module registered, as the host received them: number, name,\n"
+    "type, range, default and choices. These names and values are what --set takes.\n";
+
+const char kAboutHelp[] =
+    "usage: orvane about [--module PATH]\n"
+    "\n"
+    "Prints the effect's about text (its answer to PF_Cmd_ABOUT).\n";
+
+const char kDemoHelp[] =
+    "usage: orvane demo [--module PATH] [OUTPUT.png]\n"
+    "\n"
+    "Renders a test picture made in code (a hue wheel, saturated and skin-like patches, grey ramps and\n"
+    "a ramp of rising alpha) with eight typical settings and writes them side by side as one contact\n"
+    "sheet, OUTPUT.png (default orvane-demo.png), printing the settings of each tile.\n";
+
+int Fail(int status, const std::string &message) {
+    std::fprintf(stderr, "orvane: %s\n", message.c_str());
+    return status;
+}
+
+int Finish(const Outcome &outcome) { return outcome.ok() ? 0 : Fail(outcome.status, outcome.message); }
+
+struct Options {
+    bool help = false;
+    std::string module;
+    std::string raw;
+    std::vector<std::string> sets;
+    std::string downsample;
+    std::vector<std::string> positional;
+};
+
+// Parses `args` accepting the options named in `accepted` ("raw", "set", "downsample"; --help and
+// --module always), as "--name VALUE" or "--name=VALUE". "-" alone and everything after "--" are
+// positional.
+bool ParseOptions(const std::string &command, const Args &args, const std::vector<std::string> &accepted,
+                  Options *options, std::string *error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (arg == "--") {
+            options->positional.insert(options->positional.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            break;
+        }
+        if (arg.size() < 2 || arg[0] != '-') {
+            options->positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options->help = true;
+            continue;
+        }
+        std::string name = arg.substr(2), value;
+        size_t equals = name.find('=');
+        bool inlineValue = arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
+        if (inlineValue) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        }
+        bool known = arg.compare(0, 2, "--") == 0 && (name == "module" || std::find(accepted.begin(), accepted.end(), name) != accepted.end());
+        if (!known) {
+            *error = command + ": unknown option " + arg + "; see orvane " + command + " --help";
+            return false;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                *error = command + ": --" + name + " needs a value; see orvane " + command + " --help";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (name == "module") options->module = value;
+        if (name == "raw") options->raw = value;
+        if (name == "set") options->sets.push_back(value);
+        if (name == "downsample") options->downsample = value;
+    }
+    return true;
+}
+
+bool LoadEffect(const Options &options, EffectRunner *runner, std::string *error) {
+    std::string tried;
+    std::string path = FindModule(options.module, &tried);
+    if (path.empty()) {
+        *error = "cannot find the effect module (looked at " + tried + "); give its path with --module PATH or $ORVANE_MODULE";
+        return false;
+    }
+    return runner->Load(path, error);
+}
+
+bool ParseSets(const std::vector<std::string> &sets, const std::vector<ParamInfo> &params,
+               std::vector<Assignment> *values, std::string *error) {
+    for (const std::string &text : sets) {
+        Assignment a;
+        if (!ParseSet(text, params, &a, error)) return false;
+        values->push_back(a);
+    }
+    return true;
+}
+
+bool ParseDownsample(const std::string &text, int32_t *num, uint32_t *den, std::string *error) {
+    size_t slash = text.find('/');
+    auto number = [](const std::string &s, long *v) {
+        if (s.empty() || s.size() > 4) return false;
+        for (char c : s)
+            if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+        *v = std::strtol(s.c_str(), nullptr, 10);
+        return true;
+    };
+    long n = 0, d = 0;
+    if (slash == std::string::npos || !number(text.substr(0, slash), &n) || !number(text.substr(slash + 1), &d) ||
+        n < 1 || d < n || d > 1000) {
+        *error = "--downsample " + text + ": expected a ratio N/D with 1 <= N <= D <= 1000, for example --downsample 1/2";
+        return false;
+    }
+    *num = static_cast<int32_t>(n);
+    *den = static_cast<uint32_t>(d);
+    return true;
+}
+
+std::string Lower(std::string s) {
+    for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+Outcome WriteWhole(const std::string &path, const std::vector<uint8_t> &bytes) {
+    OutputFile out;
+    std::string error;
+    if (!out.Open(path, &error)) return Outcome::Fail(2, error);
+    if (!WriteFull(out.Fd(), bytes.data(), bytes.size()))
+        return Outcome::Fail(2, "cannot write " + path + ": " + std::strerror(errno));
+    if (!out.Commit(&error)) return Outcome::Fail(2, error);
+    return Outcome::Ok();
+}
+
+Outcome RunPng(const std::string &input, const std::string &output, const FrameFunction &frame, bool grey) {
+    PngPicture picture;
+    std::string error;
+    if (!ReadPng(input, &picture, &error)) return Outcome::Fail(2, error);
+    if (picture.bitDepth == 16)
+        std::fprintf(stderr,
+                     "orvane: warning: %s has 16 bits per channel; the effect works on 8, so it was rounded to 8 "
+                     "bits (v x 255 / 65535)\n",
+                     input.c_str());
+    aehost::Image result;
+    Outcome outcome = frame(picture.image, result);
+    if (!outcome.ok()) return outcome;
+    std::vector<uint8_t> file;
+    bool encoded;
+    if (grey) {
+        std::vector<uint8_t> mask(static_cast<size_t>(result.width) * result.height);
+        for (size_t i = 0; i < mask.size(); ++i) mask[i] = result.pixels[4 * i + 1];
+        encoded = EncodePngGrey(result.width, result.height, mask.data(), &file, &error);
+    } else {
+        encoded = EncodePngRgba(result, &picture.tags, &file, &error);
+    }
+    if (!encoded) return Outcome::Fail(2, error);
+    return WriteWhole(output, file);
+}
+
+// What render and mask share: where the frames come from and go to.
+Outcome RunFrames(const std::string &command, const Options &options, const FrameFunction &frame, bool maskOutput) {
+    if (options.positional.size() != 2)
+        return Outcome::Fail(2, command + ": expected INPUT and OUTPUT, got " + std::to_string(options.positional.size()) +
+                                    " names; see orvane " + command + " --help");
+    const std::string &input = options.positional[0], &output = options.positional[1];
+    if (SameFile(input, output))
+        return Outcome::Fail(2, "OUTPUT " + output + " is INPUT; write the result to another file");
+    if (!options.raw.empty()) {
+        int32_t width, height;
+        std::string error;
+        if (!ParseRawSize(options.raw, &width, &height, &error)) return Outcome::Fail(2, error);
+        return RunRaw(input, output, width, height, frame);
+    }
+    if (input == "-" || output == "-")
+        return Outcome::Fail(2, "\"-\" (standard input or output) carries raw frames only: give --raw WxH");
+    struct stat info;
+    if (stat(input.c_str(), &info) != 0) return Outcome::Fail(2, "cannot read " + input + ": " + std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) return Outcome::Fail(2, "cannot read " + input + ": it is a folder");
+    const std::string extension = Lower(Extension(output));
+    if (LooksLikePng(input)) {
+        if (extension != ".png")
+            return Outcome::Fail(2, "INPUT is a PNG, so OUTPUT must be a PNG too (a name ending in .png), not " + output);
+        return RunPng(input, output, frame, maskOutput);
+    }
+    if (Lower(Extension(input)) == ".png") return Outcome::Fail(2, input + " is not a PNG file (its signature is missing)");
+    if (extension.empty())
+        return Outcome::Fail(2, "OUTPUT " + output + " needs an extension naming its container (.mp4, .mov, .mkv ...)");
+    if (extension == ".png")
+        return Outcome::Fail(2, "INPUT is a video, so OUTPUT must be a video (.mp4, .mov, .mkv ...), not a PNG");
+    return RunVideo(input, output, frame);
+}
+
+}  // namespace
+
+int CommandRender(const Args &args) {
+    Options options;
+    std::string error;
+    if (!ParseOptions("render", args, {"raw", "set", "downsample"}, &options, &error)) return Fail(2, error);
+    if (options.help) {
+        std::printf(kRenderHelp, kSetHelp, kModuleHelp);
+        return 0;
+    }
+    int32_t num = 1;
+    uint32_t den = 1;
+    if (!options.downsample.empty() && !ParseDownsample(options.downsample, &num, &den, &error)) return Fail(2, error);
+    EffectRunner runner;
+    std::vector<Assignment> values;
+    if (!LoadEffect(options, &runner, &error) || !ParseSets(options.sets, runner.Params(), &values, &error))
+        return Fail(2, error);
+    runner.Apply(values);
+    runner.SetDownsample(num, den);
+    return Finish(RunFrames("render", options, [&](const aehost::Image &in, aehost::Image &out) {
+        return runner.Render(in, out);
+    }, false));
+}
+
+int CommandMask(const Args &args) {
+    Options options;
+    std::string error;
+    if (!ParseOptions("mask", args, {"raw", "set"}, &options, &error)) return Fail(2, error);
+    if (options.help) {
+        std::printf(kMaskHelp, kSetHelp, kModuleHelp);
+        return 0;
+    }
+    EffectRunner runner;
+    std::vector<Assignment> values;
+    if (!LoadEffect(options, &runner, &error) || !ParseSets(options.sets, runner.Params(), &values, &error))
+        return Fail(2, error);
+    runner.Apply(values);
+    std::vector<uint8_t> mask;
+    return Finish(RunFrames("mask", options, [&](const aehost::Image &in, aehost::Image &out) {
+        aehost::Host &host = runner.Host();
+        host.PlaceDefaultPoints(in.width, in.height);
+        orv::ChooserSettings settings =
+            orv::MakeChooserSettings(ChooserInputsFromHost(host.ParamArray(), in.width, in.height), in.width, in.height);
+        Outcome outcome = ComputeMask(settings, in, &mask);
+        if (outcome.ok()) MaskToArgb(mask, in.width, in.height, &out);
+        return outcome;
+    }, true));
+}
+
+namespace {
+
+std::string TypeName(PF_ParamType type) {
+    switch (type) {
+        case PF_Param_FIX_SLIDER: return "slider";
+        case PF_Param_ANGLE: return "angle";
+        case PF_Param_POPUP: return "popup";
+        case PF_Param_CHECKBOX: return "checkbox";
+        case PF_Param_COLOR: return "color";
+        case PF_Param_POINT: return "point";
+        default: return "type " + std::to_string(type);
+    }
+}
+
+std::string Hex(PF_Pixel c) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", c.red, c.green, c.blue);
+    return buffer;
+}
+
+}  // namespace
+
+int CommandParams(const Args &args) {
+    Options options;
+    std::string error;
+    if (!ParseOptions("params", args, {}, &options, &error)) return Fail(2, error);
+    if (options.help) {
+        std::fputs(kParamsHelp, stdout);
+        return 0;
+    }
+    if (!options.positional.empty()) return Fail(2, "params: takes no names; see orvane params --help");
+    EffectRunner runner;
+    if (!LoadEffect(options, &runner, &error)) return Fail(2, error);
+    const std::vector<PF_ParamDef> &defs = runner.Host().Registered();
+    std::printf("%zu parameters registered (set them with --set NAME=VALUE):\n\n", defs.size());
+    for (const ParamInfo &param : runner.Params()) {
+        const PF_ParamDef &def = defs[static_cast<size_t>(param.slot) - 1];
+        std::string name = param.name.empty() ? param.label + " (registered with an empty name; set by its label)" : param.name;
+        std::printf("%2d  %s\n    %s", param.slot, name.c_str(), TypeName(param.type).c_str());
+        switch (param.type) {
+            case PF_Param_FIX_SLIDER:
+                std::printf(", %s to %s, precision %d; default %s\n", FormatFixed(def.u.fd.valid_min).c_str(),
+                            FormatFixed(def.u.fd.valid_max).c_str(), def.u.fd.precision, FormatFixed(def.u.fd.dephault).c_str());
+                break;
+            case PF_Param_ANGLE:
+                std::printf(", degrees; default %s\n", FormatFixed(def.u.ad.dephault).c_str());
+                break;
+            case PF_Param_POPUP: {
+                int shown = def.u.pd.dephault < 1 ? 1 : def.u.pd.dephault;
+                std::printf(", %d choices; default %d", def.u.pd.num_choices, shown);
+                if (def.u.pd.dephault < 1) std::printf(" (registered as %d: the host shows the first choice)", def.u.pd.dephault);
+                std::printf("\n");
+                for (size_t i = 0; i < param.choices.size(); ++i)
+                    std::printf("      %2zu  \"%s\"\n", i + 1, param.choices[i].c_str());
+                break;
+            }
+            case PF_Param_CHECKBOX:
+                std::printf(", on/off; default %s\n", def.u.bd.dephault ? "on" : "off");
+                break;
+            case PF_Param_COLOR:
+                std::printf(", R,G,B; default %d,%d,%d (%s), alpha %d\n", def.u.cd.dephault.red, def.u.cd.dephault.green,
+                            def.u.cd.dephault.blue, Hex(def.u.cd.dephault).c_str(), def.u.cd.dephault.alpha);
+                break;
+            case PF_Param_POINT:
+                std::printf(", X,Y in pixels%s; default %s%%, %s%% of the frame's width and height\n",
+                            def.u.td.restrict_bounds ? " within the frame" : ", may lie outside the frame",
+                            FormatFixed(def.u.td.x_dephault).c_str(), FormatFixed(def.u.td.y_dephault).c_str());
+                break;
+            default:
+                std::printf("\n");
+                break;
+        }
+    }
+    return 0;
+}
+
+int CommandAbout(const Args &args) {
+    Options options;
+    std::string error;
+    if (!ParseOptions("about", args, {}, &options, &error)) return Fail(2, error);
+    if (options.help) {
+        std::fputs(kAboutHelp, stdout);
+        return 0;
+    }
+    if (!options.positional.empty()) return Fail(2, "about: takes no names; see orvane about --help");
+    EffectRunner runner;
+    if (!LoadEffect(options, &runner, &error)) return Fail(2, error);
+    std::string text = runner.About();
+    for (char &c : text)
+        if (c == '\r') c = '\n';  // the host's line breaks are carriage returns
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    std::printf("%s\n", text.c_str());
+    return 0;
+}
+
+int CommandDemo(const Args &args) {
+    Options options;
+    std::string error;
+    if (!ParseOptions("demo", args, {}, &options, &error)) return Fail(2, error);
+    if (options.help) {
+        std::fputs(kDemoHelp, stdout);
+        return 0;
+    }
+    if (options.positional.size() > 1) return Fail(2, "demo: takes at most one name, OUTPUT.png; see orvane demo --help");
+    const std::string output = options.positional.empty() ? "orvane-demo.png" : options.positional[0];
+    if (Lower(Extension(output)) != ".png") return Fail(2, "demo: OUTPUT is a PNG (a name ending in .png), not " + output);
+    EffectRunner runner;
+    if (!LoadEffect(options, &runner, &error)) return Fail(2, error);
+
+    const int32_t width = 320, height = 240;
+    aehost::Image picture = MakeTestPicture(width, height);
+    const std::vector<DemoTile> &tiles = DemoTiles();
+    std::vector<aehost::Image> rendered;
+    std::printf("orvane demo: the built-in %dx%d test picture with %zu settings, left to right, top to bottom:\n",
+                width, height, tiles.size());
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        std::vector<Assignment> values;
+        if (!ParseSets(tiles[i].sets, runner.Params(), &values, &error)) return Fail(2, "demo: " + error);
+        runner.Host().ResetValues();
+        runner.Apply(values);
+        aehost::Image out;
+        Outcome outcome = runner.Render(picture, out);
+        if (!outcome.ok()) return Finish(outcome);
+        rendered.push_back(std::move(out));
+        std::string line;
+        for (const std::string &set : tiles[i].sets)
+            line += set.find(' ') == std::string::npos ? " --set " + set : " --set \"" + set + "\"";
+        std::printf("  %zu  %-18s %s\n", i + 1, tiles[i].title.c_str(), line.empty() ? " (defaults)" : line.c_str());
+    }
+    aehost::Image sheet = ContactSheet(rendered, tiles, 4, "Orvane FX Brightness-Contrast: orvane demo");
+    std::vector<uint8_t> file;
+    if (!EncodePngRgba(sheet, nullptr, &file, &error)) return Fail(2, error);
+    Outcome outcome = WriteWhole(output, file);
+    if (!outcome.ok()) return Finish(outcome);
+    std::printf("wrote %s (%dx%d)\n", output.c_str(), sheet.width, sheet.height);
+    return 0;
+}
+
+}  // namespace orvcli

@@ -1,0 +1,82 @@
+#include "interrupt.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace orvcli {
+
+namespace {
+
+// Read by the handler: plain arrays, changed only with the handled signals blocked.
+constexpr int kMaxChildren = 8;
+char tempPath[4096];
+pid_t children[kMaxChildren];
+
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+class BlockSignals {
+public:
+    BlockSignals() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int s : kSignals) sigaddset(&set, s);
+        sigprocmask(SIG_BLOCK, &set, &previous);
+    }
+    ~BlockSignals() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
+
+private:
+    sigset_t previous;
+};
+
+void OnSignal(int signal) {
+    // Children first, and waited for, so that none can write the file again after it is removed.
+    for (pid_t pid : children)
+        if (pid > 0) kill(pid, SIGKILL);
+    for (pid_t pid : children)
+        if (pid > 0) waitpid(pid, nullptr, 0);
+    if (tempPath[0]) unlink(tempPath);
+    static const char kMessage[] = "\norvane: interrupted; nothing was written\n";
+    ssize_t ignored = write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+    (void)ignored;
+    _exit(128 + signal);
+}
+
+}  // namespace
+
+void InstallInterruptHandlers() {
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int s : kSignals) sigaddset(&action.sa_mask, s);
+    action.sa_flags = SA_RESTART;
+    for (int s : kSignals) sigaction(s, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+void SetInterruptTemp(const std::string &path) {
+    BlockSignals block;
+    size_t n = path.size() < sizeof tempPath - 1 ? path.size() : 0;  // too long to register: not at all
+    std::memcpy(tempPath, path.data(), n);
+    tempPath[n] = '\0';
+}
+
+void AddInterruptChild(pid_t pid) {
+    BlockSignals block;
+    for (pid_t &slot : children)
+        if (slot <= 0) {
+            slot = pid;
+            return;
+        }
+}
+
+void RemoveInterruptChild(pid_t pid) {
+    BlockSignals block;
+    for (pid_t &slot : children)
+        if (slot == pid) slot = 0;
+}
+
+}  // namespace orvcli

@@ -1,0 +1,25 @@
+// Ctrl-C and friends: on SIGINT, SIGTERM or SIGHUP, orvane kills the ffmpeg children it started,
+// removes the temporary output it was writing and exits with 128 + the signal number. The handler
+// does only async-signal-safe work on state registered here.
+#ifndef ORVANE_CLI_INTERRUPT_H
+#define ORVANE_CLI_INTERRUPT_H
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace orvcli {
+
+// Installs the handlers and ignores SIGPIPE (a closed pipe shows up as a write error instead).
+void InstallInterruptHandlers();
+
+// The temporary output file to remove when interrupted (one at a time); empty clears it.
+void SetInterruptTemp(const std::string &path);
+
+// Child processes to kill when interrupted.
+void AddInterruptChild(pid_t pid);
+void RemoveInterruptChild(pid_t pid);
+
+}  // namespace orvcli
+
+#endif

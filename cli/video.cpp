@@ -1,0 +1,240 @@
+#include "video.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "output_file.h"
+#include "process.h"
+#include "progress.h"
+#include "raw_io.h"
+
+namespace orvcli {
+
+namespace {
+
+const char kNeedFfmpeg[] = " (orvane runs ffmpeg and ffprobe for video: Debian package ffmpeg)";
+
+std::string Get(const std::map<std::string, std::string> &m, const std::string &key) {
+    auto it = m.find(key);
+    return it == m.end() ? "" : it->second;
+}
+
+// "num/den" with both positive, or false.
+bool ParseRate(const std::string &text, long long *num, long long *den) {
+    size_t slash = text.find('/');
+    if (slash == std::string::npos) return false;
+    char *end;
+    *num = std::strtoll(text.c_str(), &end, 10);
+    if (end != text.c_str() + slash) return false;
+    *den = std::strtoll(text.c_str() + slash + 1, &end, 10);
+    return *end == '\0' && *num > 0 && *den > 0;
+}
+
+std::string Known(const std::string &value) { return value == "unknown" || value == "N/A" ? "" : value; }
+
+// The scale filter's name for a colour matrix ffprobe reports, or "" for one it has no name for.
+std::string MatrixForScale(const std::string &space) {
+    if (space == "bt709" || space == "fcc" || space == "smpte170m" || space == "smpte240m") return space;
+    if (space == "bt470bg") return "bt470";
+    if (space == "bt2020nc" || space == "bt2020c") return "bt2020";
+    return "";
+}
+
+std::string ReplaceAll(std::string text, const std::string &from, const std::string &to) {
+    if (from.empty()) return text;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
+std::map<std::string, std::string> ParseFlat(const std::string &text) {
+    std::map<std::string, std::string> values;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        std::string value = line.substr(equals + 1);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        values[line.substr(0, equals)] = value;
+    }
+    return values;
+}
+
+bool VideoInfoFromProbe(const std::map<std::string, std::string> &probe, VideoInfo *info, std::string *error) {
+    const std::string s = "streams.stream.0.";
+    long long width = std::atoll(Get(probe, s + "width").c_str());
+    long long height = std::atoll(Get(probe, s + "height").c_str());
+    if (width <= 0 || height <= 0) {
+        *error = "has no video stream";
+        return false;
+    }
+    // ffmpeg turns frames upright while decoding, so a quarter turn swaps the sides.
+    std::string rotation = Get(probe, s + "side_data_list.side_data.0.rotation");
+    if (rotation.empty()) rotation = Get(probe, s + "tags.rotate");
+    long turn = std::labs(std::atol(rotation.c_str())) % 180;
+    if (turn == 90) std::swap(width, height);
+    info->width = static_cast<int32_t>(width);
+    info->height = static_cast<int32_t>(height);
+
+    long long num = 0, den = 1;
+    if (ParseRate(Get(probe, s + "avg_frame_rate"), &num, &den) || ParseRate(Get(probe, s + "r_frame_rate"), &num, &den)) {
+        info->rate = std::to_string(num) + "/" + std::to_string(den);
+    } else {
+        *error = "has no frame rate ffprobe can tell";
+        return false;
+    }
+    std::string frames = Get(probe, s + "nb_frames");
+    std::string duration = Known(Get(probe, s + "duration"));
+    if (duration.empty()) duration = Known(Get(probe, "format.duration"));
+    if (!Known(frames).empty() && std::atoll(frames.c_str()) > 0)
+        info->frames = std::atoll(frames.c_str());
+    else if (!duration.empty())
+        info->frames = std::llround(std::atof(duration.c_str()) * static_cast<double>(num) / static_cast<double>(den));
+    info->pixelFormat = Known(Get(probe, s + "pix_fmt"));
+    std::string aspect = Known(Get(probe, s + "sample_aspect_ratio"));
+    info->aspect = aspect == "1:1" || aspect == "0:1" ? "" : aspect;
+    info->colorSpace = Known(Get(probe, s + "color_space"));
+    info->colorRange = Known(Get(probe, s + "color_range"));
+    info->colorPrimaries = Known(Get(probe, s + "color_primaries"));
+    info->colorTransfer = Known(Get(probe, s + "color_transfer"));
+    return true;
+}
+
+bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error) {
+    std::string output, why;
+    std::vector<std::string> argv = {
+        "ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+        "stream=width,height,pix_fmt,r_frame_rate,avg_frame_rate,nb_frames,duration,sample_aspect_ratio,"
+        "color_space,color_range,color_primaries,color_transfer:stream_tags=rotate:stream_side_data=rotation:"
+        "format=duration",
+        "-of", "flat", "file:" + path};
+    if (!RunCapture(argv, &output, &why)) {
+        *error = path + " is not a PNG, and ffprobe cannot read it as a video: " + why;
+        if (why.find("cannot run") == 0) *error = why + kNeedFfmpeg;
+        return false;
+    }
+    if (!VideoInfoFromProbe(ParseFlat(output), info, &why)) {
+        *error = path + " is not a PNG, and as a video it " + why;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::vector<std::string> DecoderCommand(const std::string &input, const VideoInfo &info) {
+    return {"ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-i", "file:" + input, "-map", "0:v:0",
+            // A constant rate, the one the encoder is told: variable-rate input keeps its duration.
+            "-r", info.rate, "-f", "rawvideo", "-pix_fmt", "argb", "-"};
+}
+
+std::vector<std::string> EncoderCommand(const std::string &input, const std::string &temp, const VideoInfo &info) {
+    std::vector<std::string> argv = {
+        "ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-y",
+        "-f", "rawvideo", "-pix_fmt", "argb", "-s", std::to_string(info.width) + "x" + std::to_string(info.height),
+        "-framerate", info.rate, "-i", "-",
+        "-i", "file:" + input, "-map", "0:v:0", "-map", "1:a?", "-c:a", "copy", "-map_metadata", "1"};
+    // The input's pixel format is offered; an encoder that cannot take it picks its closest.
+    if (!info.pixelFormat.empty()) argv.insert(argv.end(), {"-pix_fmt", info.pixelFormat});
+    std::vector<std::string> filters;
+    std::string matrix = MatrixForScale(info.colorSpace);
+    if (!matrix.empty()) {
+        std::string range = info.colorRange == "pc" ? "pc" : "tv";
+        filters.push_back("scale=out_color_matrix=" + matrix + ":out_range=" + range);
+        argv.insert(argv.end(), {"-colorspace", info.colorSpace, "-color_range", range});
+        if (!info.colorPrimaries.empty()) argv.insert(argv.end(), {"-color_primaries", info.colorPrimaries});
+        if (!info.colorTransfer.empty()) argv.insert(argv.end(), {"-color_trc", info.colorTransfer});
+    }
+    if (!info.aspect.empty()) {
+        std::string sar = info.aspect;
+        sar[sar.find(':')] = '/';
+        filters.push_back("setsar=" + sar);
+    }
+    if (!filters.empty()) {
+        std::string chain;
+        for (const std::string &f : filters) chain += (chain.empty() ? "" : ",") + f;
+        argv.insert(argv.end(), {"-vf", chain});
+    }
+    argv.push_back("file:" + temp);
+    return argv;
+}
+
+}  // namespace
+
+Outcome RunVideo(const std::string &input, const std::string &output, const FrameFunction &frame) {
+    std::string error;
+    VideoInfo info;
+    if (!ProbeVideo(input, &info, &error)) return Outcome::Fail(2, error);
+    if (!CheckFrameSize(info.width, info.height, input, &error)) return Outcome::Fail(2, error);
+
+    OutputFile out;  // declared first: destroyed after the children are killed and reaped
+    if (!out.Open(output, &error)) return Outcome::Fail(2, error);
+    out.CloseFd();  // ffmpeg writes it by name
+    auto named = [&](const std::string &text) { return ReplaceAll(text, out.TempPath(), output); };
+
+    ChildProcess decoder, encoder;
+    if (!decoder.Start(DecoderCommand(input, info), false, true, &error) ||
+        !encoder.Start(EncoderCommand(input, out.TempPath(), info), true, false, &error))
+        return Outcome::Fail(2, error + kNeedFfmpeg);
+
+    const size_t frameBytes = static_cast<size_t>(info.width) * static_cast<size_t>(info.height) * 4;
+    aehost::Image source = aehost::Image::Make(info.width, info.height);
+    aehost::Image result;
+    Progress progress(info.frames, isatty(STDERR_FILENO) != 0);
+    long long frames = 0;
+    bool encoderGone = false, partial = false;
+    for (;;) {
+        long long got = ReadFull(decoder.StdoutFd(), source.pixels.data(), frameBytes);
+        if (got <= 0) break;  // the end, or a decoder failure its status reports
+        if (static_cast<size_t>(got) < frameBytes) {
+            partial = true;
+            break;
+        }
+        Outcome outcome = frame(source, result);
+        if (!outcome.ok()) {
+            progress.Abandon();
+            return outcome;
+        }
+        if (!WriteFull(encoder.StdinFd(), result.pixels.data(), frameBytes)) {
+            encoderGone = true;
+            break;
+        }
+        progress.Update(++frames);
+    }
+    if (encoderGone) decoder.Kill();
+    decoder.CloseStdout();
+    encoder.CloseStdin();
+    int decoded = decoder.Wait();
+    int encoded = encoder.Wait();
+    if ((decoded != 0 || partial) && !encoderGone) {
+        progress.Abandon();
+        std::string why = partial ? "it ended inside frame " + std::to_string(frames + 1) : decoder.ErrorText();
+        return Outcome::Fail(2, "ffmpeg could not decode " + input + ": " + why);
+    }
+    if (encoded != 0 || encoderGone) {
+        progress.Abandon();
+        std::string why = named(encoder.ErrorText());
+        return Outcome::Fail(2, "ffmpeg could not encode " + output + ": " +
+                                    (why.empty() ? "it exited with status " + std::to_string(encoded) : why));
+    }
+    if (frames == 0) {
+        progress.Abandon();
+        return Outcome::Fail(2, input + " gave no frame to render");
+    }
+    progress.Finish(frames);
+    if (!out.Commit(&error)) return Outcome::Fail(2, error);
+    return Outcome::Ok();
+}
+
+}  // namespace orvcli

@@ -1,0 +1,37 @@
+// Video through two ffmpeg child processes: one decodes INPUT to ARGB rawvideo on a pipe, orvane
+// works on each frame, and the other encodes the frames from a pipe into OUTPUT (container and
+// codec chosen by ffmpeg from OUTPUT's extension), copying INPUT's audio through. One frame in
+// memory at a time; no frame ever touches the disk.
+#ifndef ORVANE_CLI_VIDEO_H
+#define ORVANE_CLI_VIDEO_H
+
+#include <map>
+#include <string>
+
+#include "frame.h"
+
+namespace orvcli {
+
+struct VideoInfo {
+    int32_t width = 0, height = 0;  // as decoded: after the rotation ffmpeg applies
+    std::string rate;               // frames per second as num/den
+    long long frames = -1;          // -1 when unknown
+    std::string pixelFormat;        // of the input, offered to the encoder
+    std::string aspect;             // sample aspect ratio num:den, empty for square pixels
+    std::string colorSpace, colorRange, colorPrimaries, colorTransfer;  // "" when unknown
+};
+
+// Reads ffprobe's "flat" output (key=value lines, string values quoted) into a map.
+std::map<std::string, std::string> ParseFlat(const std::string &text);
+// The first video stream's facts from ffprobe's flat output; false when it has no video stream.
+bool VideoInfoFromProbe(const std::map<std::string, std::string> &probe, VideoInfo *info, std::string *error);
+
+bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error);
+
+// Renders every frame of the video INPUT into OUTPUT. A progress bar goes to stderr when it is a
+// terminal. On any failure OUTPUT is left untouched.
+Outcome RunVideo(const std::string &input, const std::string &output, const FrameFunction &frame);
+
+}  // namespace orvcli
+
+#endif
