@@ -24,7 +24,7 @@ namespace clitest {
 
 PF_Fixed Fix(double value) { return static_cast<PF_Fixed>(value * 65536.0); }
 
-Run RunProgram(const std::vector<std::string> &argv, const std::string &input,
+Result RunProgram(const std::vector<std::string> &argv, const std::string &input,
                const std::vector<std::string> &environment) {
     signal(SIGPIPE, SIG_IGN);
     int in[2], out[2], err[2];
@@ -59,7 +59,7 @@ Run RunProgram(const std::vector<std::string> &argv, const std::string &input,
     close(err[1]);
     if (spawned != 0) throw std::runtime_error("cannot run " + argv[0]);
 
-    Run run;
+    Result run;
     size_t written = 0;
     int inFd = in[1];
     if (input.empty()) close(inFd), inFd = -1;
@@ -86,7 +86,7 @@ Run RunProgram(const std::vector<std::string> &argv, const std::string &input,
     return run;
 }
 
-Run Orvane(const std::vector<std::string> &args, const std::string &input, const std::vector<std::string> &environment) {
+Result Orvane(const std::vector<std::string> &args, const std::string &input, const std::vector<std::string> &environment) {
     std::vector<std::string> argv = {ORVANE_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
     return RunProgram(argv, input, environment);

@@ -17,16 +17,16 @@ namespace clitest {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Run {
+struct Result {
     int status = -1;  // exit status, or 128 + signal
     std::string out, err;
 };
 
 // Runs argv (argv[0] looked up in PATH) with `input` on stdin; extra environment entries NAME=VALUE.
-Run RunProgram(const std::vector<std::string> &argv, const std::string &input = "",
+Result RunProgram(const std::vector<std::string> &argv, const std::string &input = "",
                const std::vector<std::string> &environment = {});
 // Runs the built orvane.
-Run Orvane(const std::vector<std::string> &args, const std::string &input = "",
+Result Orvane(const std::vector<std::string> &args, const std::string &input = "",
            const std::vector<std::string> &environment = {});
 
 // A fresh folder under the test output folder, removed with everything in it at the end.
