@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace orvcli {
@@ -73,10 +74,14 @@ void AddInterruptChild(pid_t pid) {
         }
 }
 
-void RemoveInterruptChild(pid_t pid) {
+int ReapInterruptChild(pid_t pid) {
     BlockSignals block;
     for (pid_t &slot : children)
         if (slot == pid) slot = 0;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
 }
 
 }  // namespace orvcli

@@ -18,7 +18,9 @@ void SetInterruptTemp(const std::string &path);
 
 // Child processes to kill when interrupted.
 void AddInterruptChild(pid_t pid);
-void RemoveInterruptChild(pid_t pid);
+// Reaps a child that has ended (see waitid's WNOWAIT) and forgets it in one step, so that the
+// handler never kills a process id that is no longer ours. Returns waitpid's status.
+int ReapInterruptChild(pid_t pid);
 
 }  // namespace orvcli
 

@@ -90,6 +90,12 @@ bool ChildProcess::Start(const std::vector<std::string> &argv, bool pipeIn, bool
     stdinFd = in[1];
     stdoutFd = out[0];
     stderrFd = err[0];
+    // The reader inherits a mask without the interrupt signals: only the main thread, which
+    // changes what the handler reads, takes them.
+    sigset_t handled, previous;
+    sigemptyset(&handled);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&handled, s);
+    pthread_sigmask(SIG_BLOCK, &handled, &previous);
     errorReader = std::thread([this] {
         char buffer[4096];
         for (;;) {
@@ -102,6 +108,7 @@ bool ChildProcess::Start(const std::vector<std::string> &argv, bool pipeIn, bool
         }
         CloseFd(stderrFd);
     });
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return true;
 }
 
@@ -114,10 +121,11 @@ void ChildProcess::Kill() {
 
 int ChildProcess::Wait() {
     if (pid <= 0) return -1;
-    RemoveInterruptChild(pid);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    // Wait without reaping: until the child is reaped, an interrupt still kills and waits for it.
+    siginfo_t info;
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
     }
+    int status = ReapInterruptChild(pid);
     pid = -1;
     if (errorReader.joinable()) errorReader.join();
     if (WIFEXITED(status)) return WEXITSTATUS(status);

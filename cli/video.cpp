@@ -133,10 +133,14 @@ bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error) {
 
 namespace {
 
+// Accurate rounding and full chroma in the YUV <-> RGB conversions: without them every pass through
+// orvane would darken a YUV video by about one step.
+const char kScaleFlags[] = "bicubic+accurate_rnd+full_chroma_int";
+
 std::vector<std::string> DecoderCommand(const std::string &input, const VideoInfo &info) {
     return {"ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-i", "file:" + input, "-map", "0:v:0",
             // A constant rate, the one the encoder is told: variable-rate input keeps its duration.
-            "-r", info.rate, "-f", "rawvideo", "-pix_fmt", "argb", "-"};
+            "-r", info.rate, "-sws_flags", kScaleFlags, "-f", "rawvideo", "-pix_fmt", "argb", "-"};
 }
 
 std::vector<std::string> EncoderCommand(const std::string &input, const std::string &temp, const VideoInfo &info) {
@@ -144,7 +148,8 @@ std::vector<std::string> EncoderCommand(const std::string &input, const std::str
         "ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-y",
         "-f", "rawvideo", "-pix_fmt", "argb", "-s", std::to_string(info.width) + "x" + std::to_string(info.height),
         "-framerate", info.rate, "-i", "-",
-        "-i", "file:" + input, "-map", "0:v:0", "-map", "1:a?", "-c:a", "copy", "-map_metadata", "1"};
+        "-i", "file:" + input, "-map", "0:v:0", "-map", "1:a?", "-c:a", "copy", "-map_metadata", "1",
+        "-sws_flags", kScaleFlags};
     // The input's pixel format is offered; an encoder that cannot take it picks its closest.
     if (!info.pixelFormat.empty()) argv.insert(argv.end(), {"-pix_fmt", info.pixelFormat});
     std::vector<std::string> filters;
