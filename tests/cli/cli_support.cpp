@@ -24,6 +24,19 @@ namespace clitest {
 
 PF_Fixed Fix(double value) { return static_cast<PF_Fixed>(value * 65536.0); }
 
+testing::AssertionResult SameBytes(const std::string &a, const std::string &b) {
+    if (a == b) return testing::AssertionSuccess();
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    testing::AssertionResult failure = testing::AssertionFailure();
+    failure << "sizes " << a.size() << " and " << b.size() << ", first difference at byte " << i;
+    if (i < a.size() && i < b.size())
+        failure << " (pixel " << i / 4 << ", byte " << i % 4 << "): " << int(uint8_t(a[i])) << " vs " << int(uint8_t(b[i]));
+    return failure;
+}
+
+testing::AssertionResult SameBytes(const Bytes &a, const Bytes &b) { return SameBytes(AsString(a), AsString(b)); }
+
 Result RunProgram(const std::vector<std::string> &argv, const std::string &input,
                const std::vector<std::string> &environment) {
     signal(SIGPIPE, SIG_IGN);

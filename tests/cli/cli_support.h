@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "aehost.h"
 
 namespace clitest {
@@ -65,6 +67,10 @@ aehost::Image ReferenceRender(const aehost::Image &input, const std::function<vo
 long RenderAllocations(const aehost::Image &input);
 
 PF_Fixed Fix(double value);  // trunc(value x 65536)
+
+// Equal byte strings, or a failure naming the sizes and the first difference (not the bytes).
+testing::AssertionResult SameBytes(const std::string &a, const std::string &b);
+testing::AssertionResult SameBytes(const Bytes &a, const Bytes &b);
 
 }  // namespace clitest
 
