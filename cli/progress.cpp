@@ -35,7 +35,7 @@ std::string Progress::Line(long long done, long long total, double seconds) {
     int filled = static_cast<int>(shown * width / total);
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(width - filled), '.');
-    std::string eta = fps > 0.0 && done < total ? "ETA " + Clock((total - done) / fps) : "";
+    std::string eta = done >= total ? "took " + Clock(seconds) : fps > 0.0 ? "ETA " + Clock((total - done) / fps) : "";
     std::snprintf(buffer, sizeof buffer, "%lld/%lld frames [%s] %3lld%%  %.1f fps  %s", done, total, bar.c_str(),
                   shown * 100 / total, fps, eta.c_str());
     return buffer;
@@ -59,6 +59,7 @@ void Progress::Update(long long done) {
 
 void Progress::Finish(long long done) {
     if (!enabled) return;
+    if (total > 0) total = done;  // the count ffprobe gave was an estimate
     Draw(done);
     ssize_t ignored = write(STDERR_FILENO, "\n", 1);
     (void)ignored;

@@ -19,7 +19,7 @@ public:
     // Ends a drawn line so that a message can follow it.
     void Abandon();
 
-    // The line for `done` frames after `seconds` (also used by the tests of its format).
+    // The line for `done` frames after `seconds`.
     static std::string Line(long long done, long long total, double seconds);
 
 private:
