@@ -224,7 +224,7 @@ const std::vector<DemoTile> &DemoTiles() {
         {"Brightness +25", {"Brightness=25"}},
         {"Contrast +40", {"Contrast=40"}},
         {"Soft Luma chooser", {"Brightness=70", "Choose Pixels by=Luma", "Range End=30", "Blend=20"}},
-        {"Hue range", {"Brightness=-70", "Choose Pixels by=Hue", "Angle Start=75", "Angle End=150", "Blend=10"}},
+        {"Hue range: greens, cyans", {"Brightness=-70", "Choose Pixels by=Hue", "Angle Start=180", "Angle End=290", "Blend=10"}},
         {"Stretched Point",
          {"Brightness=60", "Choose Pixels by=Point", "Center=96,92", "Range End=20", "Blend=12", "Stretch=60"}},
         {"Difference", {"Channels=Difference", "Brightness=40", "Contrast=80"}},
