@@ -55,8 +55,13 @@ void OutputFile::CloseFd() {
 
 bool OutputFile::Commit(std::string *error) {
     if (toStdout) return true;
-    if (fd >= 0 && fsync(fd) != 0 && errno != EINVAL) {
-        *error = "cannot write " + final + ": " + std::strerror(errno);
+    // On disk before it takes the final name (a file another process wrote is opened for this).
+    int syncFd = fd >= 0 ? fd : open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+    bool synced = syncFd >= 0 && (fsync(syncFd) == 0 || errno == EINVAL);
+    int why = errno;
+    if (syncFd >= 0 && syncFd != fd) close(syncFd);
+    if (!synced) {
+        *error = "cannot write " + final + ": " + std::strerror(why);
         return false;
     }
     mode_t mask = umask(0);
