@@ -39,6 +39,10 @@ std::string FindModule(const std::string &option, std::string *tried) {
     return "";
 }
 
+EffectRunner::~EffectRunner() {
+    if (host) host->GlobalSetdown();
+}
+
 bool EffectRunner::Load(const std::string &path, std::string *error) {
     std::string why;
     if (!module.Load(path, &why)) {

@@ -21,6 +21,11 @@ std::string FindModule(const std::string &option, std::string *tried);
 
 class EffectRunner {
 public:
+    EffectRunner() = default;
+    ~EffectRunner();  // PF_Cmd_GLOBAL_SETDOWN, as a host sends before unloading
+    EffectRunner(const EffectRunner &) = delete;
+    EffectRunner &operator=(const EffectRunner &) = delete;
+
     // Loads the module and runs global and parameter set-up.
     bool Load(const std::string &path, std::string *error);
 
