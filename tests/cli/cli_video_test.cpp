@@ -182,7 +182,7 @@ TEST(OrvaneVideo, InterruptRemovesThePartialFileAndEndsFfmpeg) {
 
     // Wait until the encoder has written part of the temporary file, then interrupt.
     bool started = false;
-    for (int i = 0; i < 400 && !started; ++i) {
+    for (int i = 0; i < 2000 && !started; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         for (const std::string &name : dir.Names())
             started |= name.find(".out.avi.orvane-") == 0 && ReadBytes(dir / name).size() > 0;
