@@ -294,10 +294,16 @@ PF_Err Host::Fill(PF_ProgPtr ref, const PF_Pixel *color, const PF_Rect *rect, PF
         right = std::min<int32_t>(rect->right, world->width);
         bottom = std::min<int32_t>(rect->bottom, world->height);
     }
+    if (left >= right || top >= bottom) return 0;
+    // One row pixel by pixel, the others copied from it: as fast as a host's own fill, so that
+    // benchmarks of whole renders measure the effect rather than this loop.
     uint8_t *base = reinterpret_cast<uint8_t *>(world->data);
-    for (int32_t y = top; y < bottom; ++y)
-        for (int32_t x = left; x < right; ++x)
-            std::memcpy(base + static_cast<intptr_t>(y) * world->rowbytes + 4 * x, color, 4);
+    uint8_t *first = base + static_cast<intptr_t>(top) * world->rowbytes + 4 * left;
+    const PF_Pixel pixel = *color;
+    for (int32_t x = 0; x < right - left; ++x) std::memcpy(first + 4 * x, &pixel, 4);
+    for (int32_t y = top + 1; y < bottom; ++y)
+        std::memcpy(base + static_cast<intptr_t>(y) * world->rowbytes + 4 * left, first,
+                    static_cast<size_t>(right - left) * 4);
     return 0;
 }
 
