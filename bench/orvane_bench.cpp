@@ -1,0 +1,442 @@
+// Benchmarks of the effect: whole renders through the module's `main` (as a host drives it) and each
+// pass on its own (through the core library), at every vector level this CPU runs, with memcpy of
+// the same frame as the yardstick and OpenCV's cv::LUT as the peer. Every figure is reported as a
+// ratio to memcpy (counter x_memcpy; medians in the closing table when repetitions are asked for).
+//
+//   orvane_bench [google-benchmark flags] [--frames=1080p,1080p-noise,2160p,2160p-noise]
+//                [--levels=scalar,sse2,avx2,avx512]
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "aehost.h"
+#include "bench_frames.h"
+#include "chooser/pixel_chooser.h"
+#include "effect/render_settings.h"
+#include "render/channel_pass.h"
+#include "render/lookup_processor.h"
+#include "support/simd_level.h"
+#include "support/world_image.h"
+
+#ifdef ORV_BENCH_OPENCV
+#include <opencv2/core.hpp>
+#endif
+
+namespace {
+
+using aehost::Host;
+using aehost::Image;
+using orv::SimdLevel;
+
+// ---- frames ---------------------------------------------------------------------------------------
+
+struct FrameSpec {
+    std::string name;
+    int32_t width, height;
+    bool photo;
+};
+
+const Image &FrameFor(const FrameSpec &spec) {
+    static std::map<std::string, std::unique_ptr<Image>> frames;
+    auto &slot = frames[spec.name];
+    if (!slot) {
+        std::string error;
+        Image image = spec.photo ? orvbench::PhotoFrame(spec.width, spec.height, &error)
+                                 : orvbench::NoiseFrame(spec.width, spec.height, 20240611u);
+        if (image.pixels.empty()) {
+            std::fprintf(stderr, "cannot make frame %s: %s\n", spec.name.c_str(), error.c_str());
+            std::exit(2);
+        }
+        slot = std::make_unique<Image>(std::move(image));
+    }
+    return *slot;
+}
+
+size_t FrameBytes(const Image &image) { return static_cast<size_t>(image.rowbytes) * image.height; }
+
+void SetBytes(benchmark::State &state, const Image &image) {
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(FrameBytes(image)));
+}
+
+// ---- the yardstick and the peer -------------------------------------------------------------------
+
+void Memcpy(benchmark::State &state, const FrameSpec &spec) {
+    const Image &in = FrameFor(spec);
+    Image out = Image::Make(in.width, in.height);
+    for (auto _ : state) {
+        std::memcpy(out.pixels.data(), in.pixels.data(), FrameBytes(in));
+        benchmark::DoNotOptimize(out.pixels.data());
+        benchmark::ClobberMemory();
+    }
+    SetBytes(state, in);
+}
+
+// The table the renders use (Brightness 20, Contrast 30), built by the effect's own code.
+std::vector<uint8_t> BenchTable() {
+    orv::WorldImage none;
+    orv::LookupProcessor processor(none, none, 0.0f, nullptr, 0);
+    processor.BuildBrightnessContrastTable(20.0f, 30.0f);
+    return std::vector<uint8_t>(processor.Table(), processor.Table() + 256);
+}
+
+#ifdef ORV_BENCH_OPENCV
+// cv::LUT on one thread with a four-channel table: identity on byte 0 (alpha), the effect's table on
+// red, green and blue.
+void OpenCvLut(benchmark::State &state, const FrameSpec &spec) {
+    cv::setNumThreads(1);
+    const Image &in = FrameFor(spec);
+    Image out = Image::Make(in.width, in.height);
+    const std::vector<uint8_t> table = BenchTable();
+    cv::Mat lut(1, 256, CV_8UC4);
+    for (int j = 0; j < 256; ++j) lut.at<cv::Vec4b>(0, j) = cv::Vec4b(uint8_t(j), table[j], table[j], table[j]);
+    cv::Mat src(in.height, in.width, CV_8UC4, const_cast<uint8_t *>(in.pixels.data()), in.rowbytes);
+    cv::Mat dst(out.height, out.width, CV_8UC4, out.pixels.data(), out.rowbytes);
+    for (auto _ : state) {
+        cv::LUT(src, lut, dst);
+        benchmark::DoNotOptimize(out.pixels.data());
+        benchmark::ClobberMemory();
+    }
+    SetBytes(state, in);
+}
+#endif
+
+// ---- whole renders through main ------------------------------------------------------------------
+
+aehost::Module &LoadModule(const char *path) {
+    static std::map<std::string, std::unique_ptr<aehost::Module>> modules;
+    auto &slot = modules[path];
+    if (!slot) {
+        slot = std::make_unique<aehost::Module>();
+        std::string error;
+        if (!slot->Load(path, &error)) {
+            std::fprintf(stderr, "cannot load %s: %s\n", path, error.c_str());
+            std::exit(2);
+        }
+    }
+    return *slot;
+}
+
+struct RenderCase {
+    std::string name;
+    int32_t choose = 1;  // "Choose Pixels by", 1-based
+    bool soft = false;
+    double mix = 0;
+    int32_t channels = 1;  // 1-based
+};
+
+// Settings that choose part of a photograph in every mode, with ramps when soft.
+void Apply(Host &host, const RenderCase &c) {
+    host.ResetValues();
+    host.SetSlider("Brightness", 20);
+    host.SetSlider("Contrast", 30);
+    host.SetSlider("Mix with Original", c.mix);
+    host.SetPopup("Channels", c.channels);
+    host.SetPopup("Choose Pixels by", c.choose);
+    const int32_t mode = c.choose - 1;
+    if (mode == orv::kChooseHue || mode == orv::kChooseAngle) {
+        host.SetAngle("Angle Start", 120);  // shown angles: 30..200 degrees as read
+        host.SetAngle("Angle End", 290);
+        host.SetSlider("Blend", c.soft ? 10 : 0);
+    } else if (mode == orv::kChooseRgbDiff) {
+        host.SetColor("Color", PF_Pixel{255, 200, 120, 60});
+        host.SetSlider("Range Start", 5);
+        host.SetSlider("Range End", 40);
+        host.SetSlider("Blend", c.soft ? 10 : 0);
+    } else if (mode == orv::kChoosePoint || mode == orv::kChooseRectangle) {
+        host.SetSlider("Range Start", 10);
+        host.SetSlider("Range End", 40);
+        host.SetSlider("Blend", c.soft ? 5 : 0);
+        host.SetSlider("Stretch", mode == orv::kChoosePoint ? 30 : -30);
+    } else if (mode == orv::kChooseEdge) {
+        host.SetSlider("Range Start", 0);
+        host.SetSlider("Range End", 10);
+        host.SetSlider("Blend", c.soft ? 5 : 0);
+    } else {
+        host.SetSlider("Range Start", 15);
+        host.SetSlider("Range End", 60);
+        host.SetSlider("Blend", c.soft ? 10 : 0);
+    }
+}
+
+std::vector<RenderCase> RenderCases() {
+    std::vector<RenderCase> cases;
+    cases.push_back({"all_hard", 1, false, 0, 1});
+    cases.push_back({"mix50", 1, false, 50, 1});
+    cases.push_back({"channels_red", 1, false, 0, 2});
+    cases.push_back({"channels_difference", 1, false, 0, 8});
+    const char *modes[] = {"luma", "red", "green", "blue", "alpha", "saturation", "hue", "lightness", "rgbdiff",
+                           "point", "rectangle", "edge", "angle"};
+    for (int32_t m = 0; m < 13; ++m) {
+        cases.push_back({std::string(modes[m]) + "_hard", m + 2, false, 0, 1});
+        cases.push_back({std::string(modes[m]) + "_soft", m + 2, true, 0, 1});
+    }
+    return cases;
+}
+
+using SetLevelProc = int (*)(int);
+
+void WholeRender(benchmark::State &state, const FrameSpec &spec, const RenderCase &c, int level) {
+    // A forced level needs the test build of the module (it exports the setter); -1 = the shipped one.
+    aehost::Module *module = nullptr;
+#ifdef ORV_FAULT_MODULE_PATH
+    if (level >= 0) {
+        module = &LoadModule(ORV_FAULT_MODULE_PATH);
+        auto set = reinterpret_cast<SetLevelProc>(module->Symbol("OrvTestSetSimdLevel"));
+        if (!set || set(level) != level) {
+            state.SkipWithError("level not available");
+            return;
+        }
+    }
+#endif
+    if (!module) module = &LoadModule(ORV_MODULE_PATH);
+    Host host(module->Entry());
+    host.GlobalSetup();
+    host.ParamsSetup();
+    Apply(host, c);
+    const Image &in = FrameFor(spec);
+    Image out = Image::Make(in.width, in.height);
+    for (auto _ : state) {
+        host.ClearCalls();
+        if (host.Render(in, out) != 0) state.SkipWithError("render failed");
+        benchmark::DoNotOptimize(out.pixels.data());
+        benchmark::ClobberMemory();
+    }
+    SetBytes(state, in);
+}
+
+// ---- passes on their own, through the core library -------------------------------------------------
+
+struct Views {
+    orv::WorldImage source, destination;
+    Views(const Image &in, Image &out) {
+        source.Attach(static_cast<int16_t>(in.width), static_cast<int16_t>(in.height), in.rowbytes,
+                      const_cast<uint8_t *>(in.pixels.data()));
+        destination.Attach(static_cast<int16_t>(out.width), static_cast<int16_t>(out.height), out.rowbytes,
+                           out.pixels.data());
+    }
+};
+
+orv::ChooserSettings SettingsFor(const RenderCase &c, int32_t width, int32_t height) {
+    orv::ChooserInputs inputs{};
+    inputs.mode = c.choose - 1;
+    inputs.xFraction = 0.5f;
+    inputs.yFraction = 0.5f;
+    inputs.color = PF_Pixel{255, 200, 120, 60};
+    inputs.stretch = 0;
+    const int32_t mode = c.choose - 1;
+    if (mode == orv::kChooseHue || mode == orv::kChooseAngle) {
+        inputs.angleStart = 30, inputs.angleEnd = 200, inputs.blend = c.soft ? 0.1f : 0.0f;
+    } else if (mode == orv::kChooseRgbDiff) {
+        inputs.rangeStart = 0.05f, inputs.rangeEnd = 0.4f, inputs.blend = c.soft ? 0.1f : 0.0f;
+    } else if (mode == orv::kChoosePoint || mode == orv::kChooseRectangle) {
+        inputs.rangeStart = 0.1f, inputs.rangeEnd = 0.4f, inputs.blend = c.soft ? 0.05f : 0.0f;
+        inputs.stretch = mode == orv::kChoosePoint ? 30.0f : -30.0f;
+    } else if (mode == orv::kChooseEdge) {
+        inputs.rangeStart = 0, inputs.rangeEnd = 0.1f, inputs.blend = c.soft ? 0.05f : 0.0f;
+    } else {
+        inputs.rangeStart = 0.15f, inputs.rangeEnd = 0.6f, inputs.blend = c.soft ? 0.1f : 0.0f;
+    }
+    return orv::MakeChooserSettings(inputs, width, height);
+}
+
+enum class Pass { kLookupAll, kWeightedMix50, kChooserMask, kChooserWeights, kChannelRed, kChannelDifference };
+
+void OnePass(benchmark::State &state, const FrameSpec &spec, Pass pass, const RenderCase &c, int level) {
+    if (static_cast<int>(orv::SetSimdLevel(static_cast<SimdLevel>(level))) != level) {
+        state.SkipWithError("level not available");
+        return;
+    }
+    const Image &in = FrameFor(spec);
+    Image out = Image::Make(in.width, in.height);
+    Views views(in, out);
+    const orv::ChooserSettings settings = SettingsFor(c, in.width, in.height);
+    orv::PixelChooser chooser(0, settings, &views.source);
+    const float mix = pass == Pass::kWeightedMix50 ? 50.0f : 0.0f;
+    orv::LookupProcessor processor(views.source, views.destination, mix, &chooser, 0);
+    processor.BuildBrightnessContrastTable(20.0f, 30.0f);
+    processor.RunMasked(false);  // a realistic destination for the channel pass
+    orv::ChannelPass channels(views.source, views.destination,
+                              pass == Pass::kChannelRed ? orv::kChannelsRed : orv::kChannelsDifference);
+    for (auto _ : state) {
+        switch (pass) {
+            case Pass::kLookupAll: processor.RunMasked(false); break;
+            case Pass::kWeightedMix50: processor.RunWeighted(); break;
+            case Pass::kChooserMask:
+            case Pass::kChooserWeights:
+                for (int32_t y = 0; y < in.height; ++y) {
+                    const PF_Pixel *row = reinterpret_cast<const PF_Pixel *>(in.Row(y));
+                    const bool geometric = chooser.IsGeometric();
+                    if (pass == Pass::kChooserMask)
+                        geometric ? chooser.MaskRow(y) : chooser.MaskPixels(row);
+                    else
+                        geometric ? chooser.WeightRow(y) : chooser.WeightPixels(row);
+                    benchmark::DoNotOptimize(chooser.Weights());
+                    benchmark::DoNotOptimize(chooser.Mask());
+                }
+                break;
+            case Pass::kChannelRed:
+            case Pass::kChannelDifference: channels.Run(); break;
+        }
+        benchmark::DoNotOptimize(out.pixels.data());
+        benchmark::ClobberMemory();
+    }
+    SetBytes(state, in);
+}
+
+// ---- ratios to memcpy ----------------------------------------------------------------------------
+
+// Adds x_memcpy (time / memcpy time of the same frame in this run) to every run, and prints a table
+// of the median ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        std::vector<Run> annotated = runs;
+        for (Run &run : annotated) {
+            const std::string name = run.run_name.function_name;
+            const std::string frame = name.substr(0, name.find('/'));
+            const bool yardstick = name == frame + "/memcpy";
+            const std::string aggregate = run.run_type == Run::RT_Aggregate ? run.aggregate_name : "";
+            if (aggregate == "stddev" || aggregate == "cv") continue;
+            // CPU time: the machine may be shared, and one thread does all the work.
+            const double time = run.GetAdjustedCPUTime();
+            if (yardstick) {
+                // Medians compare with medians; single runs with the latest memcpy run.
+                (aggregate.empty() ? lastMemcpy : memcpyByAggregate)[frame + "|" + aggregate] = time;
+                if (aggregate.empty()) lastMemcpy[frame] = time;
+            }
+            double reference = 0;
+            auto found = memcpyByAggregate.find(frame + "|" + aggregate);
+            if (!aggregate.empty() && found != memcpyByAggregate.end())
+                reference = found->second;
+            else if (lastMemcpy.count(frame))
+                reference = lastMemcpy[frame];
+            if (reference > 0) {
+                const double ratio = time / reference;
+                run.counters["x_memcpy"] = benchmark::Counter(ratio);
+                if (aggregate == "median" || (aggregate.empty() && !repeated)) medians[run.run_name.str()] = ratio;
+            }
+        }
+        ConsoleReporter::ReportRuns(annotated);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        if (medians.empty()) return;
+        std::printf("\n%-56s %10s\n", repeated ? "benchmark (median of repetitions)" : "benchmark", "x memcpy");
+        for (const auto &[name, ratio] : medians) std::printf("%-56s %10.2f\n", name.c_str(), ratio);
+    }
+
+    bool repeated = false;
+
+private:
+    std::map<std::string, double> lastMemcpy, memcpyByAggregate;
+    std::map<std::string, double> medians;
+};
+
+std::vector<std::string> Split(const std::string &text) {
+    std::vector<std::string> parts;
+    std::stringstream s(text);
+    for (std::string part; std::getline(s, part, ',');)
+        if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+// Takes --frames= and --levels= out of the arguments.
+std::string TakeOption(int &argc, char **argv, const char *prefix, const std::string &fallback) {
+    std::string value = fallback;
+    int kept = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], prefix, std::strlen(prefix)) == 0)
+            value = argv[i] + std::strlen(prefix);
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return value;
+}
+
+bool Repeated(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--benchmark_repetitions=", 24) == 0 && std::atoi(argv[i] + 24) > 1) return true;
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const std::vector<std::string> frameNames = Split(TakeOption(argc, argv, "--frames=", "1080p,2160p"));
+    const std::vector<std::string> levelNames = Split(TakeOption(argc, argv, "--levels=", "scalar,sse2,avx2,avx512"));
+    const bool repeated = Repeated(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    const SimdLevel cpu = orv::CpuSimdLevel();
+    std::vector<int> levels;
+    for (const std::string &name : levelNames) {
+        SimdLevel level;
+        if (!orv::ParseSimdLevel(name.c_str(), &level)) {
+            std::fprintf(stderr, "unknown level %s\n", name.c_str());
+            return 2;
+        }
+        if (static_cast<int>(level) > static_cast<int>(cpu)) {
+            std::fprintf(stderr, "level %s: not supported by this CPU, left out\n", name.c_str());
+            continue;
+        }
+        levels.push_back(static_cast<int>(level));
+    }
+    std::printf("CPU level: %s\n", orv::SimdLevelName(cpu));
+
+    const std::vector<RenderCase> cases = RenderCases();
+    for (const std::string &frameName : frameNames) {
+        FrameSpec spec{frameName, 1920, 1080, true};
+        if (frameName.rfind("2160p", 0) == 0) spec.width = 3840, spec.height = 2160;
+        if (frameName.find("-noise") != std::string::npos) spec.photo = false;
+        const std::string f = frameName + "/";
+        benchmark::RegisterBenchmark((f + "memcpy").c_str(), Memcpy, spec)->Unit(benchmark::kMillisecond);
+#ifdef ORV_BENCH_OPENCV
+        benchmark::RegisterBenchmark((f + "cv_lut").c_str(), OpenCvLut, spec)->Unit(benchmark::kMillisecond);
+#endif
+        for (int level : levels) {
+            const std::string l = std::string("/") + orv::SimdLevelName(static_cast<SimdLevel>(level));
+            for (const RenderCase &c : cases)
+                benchmark::RegisterBenchmark((f + "render/" + c.name + l).c_str(), WholeRender, spec, c, level)
+                    ->Unit(benchmark::kMillisecond);
+            const RenderCase all{"all", 1, false, 0, 1};
+            benchmark::RegisterBenchmark((f + "pass/lookup_all" + l).c_str(), OnePass, spec, Pass::kLookupAll, all, level)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((f + "pass/weighted_mix50" + l).c_str(), OnePass, spec, Pass::kWeightedMix50,
+                                         all, level)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((f + "pass/channel_red" + l).c_str(), OnePass, spec, Pass::kChannelRed, all,
+                                         level)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((f + "pass/channel_difference" + l).c_str(), OnePass, spec,
+                                         Pass::kChannelDifference, all, level)
+                ->Unit(benchmark::kMillisecond);
+            for (const RenderCase &c : cases) {
+                if (c.choose == 1) continue;
+                const std::string base = c.name.substr(0, c.name.rfind('_'));
+                benchmark::RegisterBenchmark((f + "pass/chooser_" + base + (c.soft ? "_weights" : "_mask") + l).c_str(),
+                                             OnePass, spec, c.soft ? Pass::kChooserWeights : Pass::kChooserMask, c,
+                                             level)
+                    ->Unit(benchmark::kMillisecond);
+            }
+        }
+        // The shipped module at the level it picks for itself.
+        benchmark::RegisterBenchmark((f + "render/all_hard/shipped").c_str(), WholeRender, spec, cases[0], -1)
+            ->Unit(benchmark::kMillisecond);
+        // The yardstick once more at the end of the frame's group, to show drift within the run.
+        benchmark::RegisterBenchmark((f + "memcpy/again").c_str(), Memcpy, spec)->Unit(benchmark::kMillisecond);
+    }
+
+    RatioReporter reporter;
+    reporter.repeated = repeated;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
