@@ -483,6 +483,13 @@ TEST(Chooser, EdgeAndAngleIgnoreStretch) {
         }
 }
 
+// The reference's squeeze factor (used by whole-render comparisons too): 1/4.3 at Stretch +-100.
+TEST(Chooser, StretchFactorAtFullStretchIsOneOverFourPointThree) {
+    EXPECT_EQ(orvref::RefStretchFactor(100.0f), static_cast<float>(1.0 / 4.3));
+    EXPECT_EQ(orvref::RefStretchFactor(-100.0f), static_cast<float>(1.0 / 4.3));
+    EXPECT_EQ(orvref::RefStretchFactor(50.0f), static_cast<float>(1.0 / (1.0 + 50.0 * 0.033f)));
+}
+
 // Unusual sizes: an empty frame, a side that reads negative as a 16-bit number, and no source at all
 // give choosers with no columns that write nothing.
 TEST(Chooser, FramesWithoutColumns) {

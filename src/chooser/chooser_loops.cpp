@@ -32,6 +32,10 @@ template <uint8_t PF_Pixel::*Field>
 struct ByteOf {
     int32_t operator()(const PF_Pixel &p) const { return p.*Field; }
 };
+using RedOf = ByteOf<&PF_Pixel::red>;
+using GreenOf = ByteOf<&PF_Pixel::green>;
+using BlueOf = ByteOf<&PF_Pixel::blue>;
+using AlphaOf = ByteOf<&PF_Pixel::alpha>;
 struct SaturationOf {
     int32_t operator()(const PF_Pixel &p) const { return Saturation(p); }
 };
@@ -72,7 +76,8 @@ struct RectangleDistance {
     }
 };
 
-// Hard Point compares the square (no root); soft Point the root, taken in double.
+// The squared distance: both squares (exact in double) summed in double, stored as a float. Hard
+// Point compares it with the squared bounds (no root); soft Point takes its root in double.
 template <bool SqueezeX, bool Root>
 struct PointDistance {
     float centerX;
@@ -324,16 +329,19 @@ void PixelChooser::MaskPixels(const PF_Pixel *row) {
     if (!valid || !measured || !row) return;
     const int32_t count = width > 0 ? width : 0;
     const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
+    const auto Mask = [&](int32_t low, int32_t high, auto values) {
+        MaskByKind(mask, count, rangeKind, low, high, values);
+    };
     switch (mode) {
-        case kChooseLuma: MaskByKind(mask, count, rangeKind, start256, end256, Pixels(row, LumaSum{})); break;
-        case kChooseRed: MaskByKind(mask, count, rangeKind, start, end, Pixels(row, ByteOf<&PF_Pixel::red>{})); break;
-        case kChooseGreen: MaskByKind(mask, count, rangeKind, start, end, Pixels(row, ByteOf<&PF_Pixel::green>{})); break;
-        case kChooseBlue: MaskByKind(mask, count, rangeKind, start, end, Pixels(row, ByteOf<&PF_Pixel::blue>{})); break;
-        case kChooseAlpha: MaskByKind(mask, count, rangeKind, start, end, Pixels(row, ByteOf<&PF_Pixel::alpha>{})); break;
-        case kChooseSaturation: MaskByKind(mask, count, rangeKind, start, end, Pixels(row, SaturationOf{})); break;
+        case kChooseLuma: Mask(start256, end256, Pixels(row, LumaSum{})); break;
+        case kChooseRed: Mask(start, end, Pixels(row, RedOf{})); break;
+        case kChooseGreen: Mask(start, end, Pixels(row, GreenOf{})); break;
+        case kChooseBlue: Mask(start, end, Pixels(row, BlueOf{})); break;
+        case kChooseAlpha: Mask(start, end, Pixels(row, AlphaOf{})); break;
+        case kChooseSaturation: Mask(start, end, Pixels(row, SaturationOf{})); break;
         case kChooseHue: MaskByAngle(mask, count, rangeKind, angles, Pixels(row, HueOf{})); break;
-        case kChooseLightness: MaskByKind(mask, count, rangeKind, start, end, Pixels(row, LightnessOf{})); break;
-        case kChooseRgbDiff: MaskByKind(mask, count, rangeKind, start, end, Pixels(row, DistanceFrom{color})); break;
+        case kChooseLightness: Mask(start, end, Pixels(row, LightnessOf{})); break;
+        case kChooseRgbDiff: Mask(start, end, Pixels(row, DistanceFrom{color})); break;
         default: break;
     }
 }
@@ -345,17 +353,17 @@ void PixelChooser::WeightPixels(const PF_Pixel *row) {
     const int32_t count = width > 0 ? width : 0;
     const Range<int32_t> range{start, end, mid, startPlus, startMinus, endPlus, endMinus};
     const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
-    int32_t *w = weights;
+    const auto Weigh = [&](auto values) { WeighByKind<int32_t>(weights, count, rangeKind, range, values); };
     switch (mode) {
-        case kChooseLuma: WeighByKind<int32_t>(w, count, rangeKind, range, Pixels(row, LumaByte{})); break;
-        case kChooseRed: WeighByKind<int32_t>(w, count, rangeKind, range, Pixels(row, ByteOf<&PF_Pixel::red>{})); break;
-        case kChooseGreen: WeighByKind<int32_t>(w, count, rangeKind, range, Pixels(row, ByteOf<&PF_Pixel::green>{})); break;
-        case kChooseBlue: WeighByKind<int32_t>(w, count, rangeKind, range, Pixels(row, ByteOf<&PF_Pixel::blue>{})); break;
-        case kChooseAlpha: WeighByKind<int32_t>(w, count, rangeKind, range, Pixels(row, ByteOf<&PF_Pixel::alpha>{})); break;
-        case kChooseSaturation: WeighByKind<int32_t>(w, count, rangeKind, range, Pixels(row, SaturationOf{})); break;
-        case kChooseHue: WeighByAngle(w, count, rangeKind, angles, Pixels(row, HueOf{})); break;
-        case kChooseLightness: WeighByKind<int32_t>(w, count, rangeKind, range, Pixels(row, LightnessOf{})); break;
-        case kChooseRgbDiff: WeighByKind<int32_t>(w, count, rangeKind, range, Pixels(row, DistanceFrom{color})); break;
+        case kChooseLuma: Weigh(Pixels(row, LumaByte{})); break;
+        case kChooseRed: Weigh(Pixels(row, RedOf{})); break;
+        case kChooseGreen: Weigh(Pixels(row, GreenOf{})); break;
+        case kChooseBlue: Weigh(Pixels(row, BlueOf{})); break;
+        case kChooseAlpha: Weigh(Pixels(row, AlphaOf{})); break;
+        case kChooseSaturation: Weigh(Pixels(row, SaturationOf{})); break;
+        case kChooseHue: WeighByAngle(weights, count, rangeKind, angles, Pixels(row, HueOf{})); break;
+        case kChooseLightness: Weigh(Pixels(row, LightnessOf{})); break;
+        case kChooseRgbDiff: Weigh(Pixels(row, DistanceFrom{color})); break;
         default: break;
     }
 }
@@ -387,7 +395,9 @@ void PixelChooser::WeightRow(int32_t y) {
         WeighByAngle(weights, count, rangeKind, angles, AnglesOfRow(g, y));
         return;
     }
-    WithDistances<true>(g, y, [&](auto distance) { WeighByKind<float>(weights, count, rangeKind, range, distance); });
+    WithDistances<true>(g, y, [&](auto distance) {
+        WeighByKind<float>(weights, count, rangeKind, range, distance);
+    });
 }
 
 void PixelChooser::FillWeights() {

@@ -15,9 +15,15 @@ namespace orv {
 inline int32_t WrapInt32(uint32_t v) {
     return v < 0x80000000u ? static_cast<int32_t>(v) : -static_cast<int32_t>(~v) - 1;
 }
-inline int32_t AddWrap(int32_t a, int32_t b) { return WrapInt32(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
-inline int32_t SubWrap(int32_t a, int32_t b) { return WrapInt32(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
-inline int32_t MulWrap(int32_t a, int32_t b) { return WrapInt32(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
+inline int32_t AddWrap(int32_t a, int32_t b) {
+    return WrapInt32(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int32_t SubWrap(int32_t a, int32_t b) {
+    return WrapInt32(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+inline int32_t MulWrap(int32_t a, int32_t b) {
+    return WrapInt32(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
 
 // Truncating 32-bit division; a zero divisor gives 0 and INT32_MIN / -1 wraps (neither is reached
 // by the chooser, whose divisors are a positive blend).
