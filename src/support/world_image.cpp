@@ -41,9 +41,23 @@ void WorldImage::Release() {
     }
 }
 
+namespace {
+
+// The cursor steps forward by the low 14 bits of the row length, which never exceed a row length
+// of 0 or more: such rows stay inside the host's buffer. Rows going up in memory (a negative row
+// length) would be walked downward out of it unless there is only one row or the stride is 0.
+// Sides are checked as the host gives them: a negative side describes no buffer at all.
+bool CursorStaysInside(const PF_EffectWorld &world) {
+    if (world.width < 0 || world.height < 0) return false;
+    const int16_t stride = RowCursor::StrideOf(world.rowbytes);
+    return static_cast<int16_t>(world.height) <= 1 || stride == 0 || stride <= world.rowbytes;
+}
+
+}  // namespace
+
 OrvWorld::OrvWorld(const PF_EffectWorld *world, int option) {
     (void)option;
-    if (!world || !world->data) return;
+    if (!world || !world->data || !CursorStaysInside(*world)) return;
     image.Attach(static_cast<int16_t>(world->width), static_cast<int16_t>(world->height), world->rowbytes,
                  reinterpret_cast<uint8_t *>(world->data));
 }

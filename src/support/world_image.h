@@ -50,7 +50,9 @@ private:
 
 class OrvWorld {
 public:
-    // Option 0 describes the host's own pixels (the only option this effect uses).
+    // Option 0 describes the host's own pixels (the only option this effect uses). A record the
+    // row cursor cannot walk inside the host's buffer (a negative side, or rows going up in memory
+    // that the cursor's stride would walk down) is described as without pixels.
     OrvWorld(const PF_EffectWorld *world, int option);
     WorldImage &Image() { return image; }
 
@@ -62,8 +64,11 @@ private:
 // signed 16-bit number.
 class RowCursor {
 public:
+    // The stride a cursor takes for a row length: its low 14 bits, 0..16383.
+    static int16_t StrideOf(int32_t rowBytes) { return static_cast<int16_t>(rowBytes & 0x3FFF); }
+
     RowCursor(const WorldImage &image, int32_t row)
-        : stride(static_cast<int16_t>(image.RowBytes() & 0x3FFF)),
+        : stride(StrideOf(image.RowBytes())),
           address(image.BaseAddress() ? image.BaseAddress() + static_cast<intptr_t>(row) * stride : nullptr) {}
     uint8_t *Row() const { return address; }
     void Advance() { address += stride; }
