@@ -44,6 +44,8 @@ int32_t Effect::Render(WorldImage &, WorldImage &) {
 }
 
 void Effect::Dispatch() {
+    // Without in_data no callback and no record of the host can be reached: nothing to do.
+    if (!Host().in_data) return;
     switch (Host().command) {
         case PF_Cmd_ABOUT: (void)DoAbout(); break;
         case PF_Cmd_GLOBAL_SETUP: (void)DoGlobalSetup(); break;
@@ -55,11 +57,12 @@ void Effect::Dispatch() {
 }
 
 int32_t Effect::DoAbout() {
+    const HostContext &h = Host();
+    // The text is formatted by the host's sprintf: without it (or a place to put it) there is none.
+    if (!h.out_data || !h.in_data || !h.in_data->utils || !h.in_data->utils->ansi.sprintf) return 0;
     char buffer[256] = {0};
     int32_t status = GetAboutText(buffer);
-    const HostContext &h = Host();
-    if (status == 0 && h.out_data && h.in_data && h.in_data->utils)
-        h.in_data->utils->ansi.sprintf(h.out_data->return_msg, "%s\r", buffer);
+    if (status == 0) h.in_data->utils->ansi.sprintf(h.out_data->return_msg, "%s\r", buffer);
     return status;
 }
 
@@ -101,12 +104,15 @@ int32_t Effect::DoParamsSetup() {
 
 int32_t Effect::DoRender() {
     const HostContext &h = Host();
-    if (!h.in_data || !h.in_data->utils || !h.output) return 0;
+    // The output cannot be cleared without fill: nothing is drawn rather than a partial frame.
+    if (!h.in_data || !h.in_data->utils || !h.in_data->utils->fill || !h.output) return 0;
     const PF_Pixel transparent = {0, 0, 0, 0};
     PF_Err fillStatus = h.in_data->utils->fill(h.in_data->effect_ref, &transparent, nullptr, h.output);
     if (fillStatus != 0) return fillStatus;
     OrvWorld destination(h.output, 0);
-    OrvWorld source(h.params && h.params[0] ? &h.params[0]->u.ld : nullptr, 0);
+    // Slot 0 is read only when the host's array has it, like every other slot.
+    const bool hasInput = h.params && h.in_data->num_params >= 1 && h.params[0];
+    OrvWorld source(hasInput ? &h.params[0]->u.ld : nullptr, 0);
     (void)EnsureParams();
     return Render(source.Image(), destination.Image());
 }

@@ -65,7 +65,8 @@ PF_ParamDef *Param::HostDef() const {
 
 int32_t Param::Register() {
     const HostContext &h = Host();
-    if (!h.in_data || !h.in_data->utils || !h.in_data->inter.add_param) return PF_Err_INVALID_CALLBACK;
+    if (!h.in_data || !h.in_data->utils || !h.in_data->utils->ansi.strcpy || !h.in_data->inter.add_param)
+        return PF_Err_INVALID_CALLBACK;
     h.in_data->utils->ansi.strcpy(definition.name, name);
     return PF_ADD_PARAM(h.in_data, PF_ParamIndex_APPEND, &definition);
 }
