@@ -8,23 +8,37 @@ namespace orv {
 namespace {
 long g_attempts = 0;
 long g_failAt = 0;
+bool g_persist = false;
+long g_live = 0;
 }  // namespace
 
-void SetAllocationFailure(long failAt) {
+void SetAllocationFailure(long failAt, bool persist) {
     g_attempts = 0;
     g_failAt = failAt;
+    g_persist = persist;
 }
 
 long AllocationCount() { return g_attempts; }
+long LiveAllocations() { return g_live; }
 #endif
 
 void *Allocate(size_t bytes) {
 #ifdef ORV_FAULT_INJECTION
-    if (++g_attempts == g_failAt) return nullptr;
-#endif
+    ++g_attempts;
+    if (g_failAt > 0 && (g_attempts == g_failAt || (g_persist && g_attempts > g_failAt))) return nullptr;
+    void *block = std::malloc(bytes == 0 ? 1 : bytes);
+    if (block) ++g_live;
+    return block;
+#else
     return std::malloc(bytes == 0 ? 1 : bytes);
+#endif
 }
 
-void Release(void *block) { std::free(block); }
+void Release(void *block) {
+#ifdef ORV_FAULT_INJECTION
+    if (block) --g_live;
+#endif
+    std::free(block);
+}
 
 }  // namespace orv

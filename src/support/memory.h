@@ -29,10 +29,13 @@ void Destroy(T *object) {
 }
 
 #ifdef ORV_FAULT_INJECTION
-// Test builds only: the allocation numbered `failAt` (1-based, counted from this call) fails;
-// 0 disables failures. Returns nothing; `AllocationCount` tells how many were attempted since.
-void SetAllocationFailure(long failAt);
+// Test builds only: the allocation numbered `failAt` (1-based, counted from this call) fails, and
+// with `persist` every one after it as well (memory that stays short); 0 disables failures.
+// `AllocationCount` tells how many were attempted since.
+void SetAllocationFailure(long failAt, bool persist = false);
 long AllocationCount();
+// Blocks allocated and not yet released since the module was loaded: 0 between calls, or a leak.
+long LiveAllocations();
 #endif
 
 }  // namespace orv
