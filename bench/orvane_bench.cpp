@@ -328,8 +328,16 @@ public:
     void Finalize() override {
         ConsoleReporter::Finalize();
         if (medians.empty()) return;
-        std::printf("\n%-56s %10s\n", repeated ? "benchmark (median of repetitions)" : "benchmark", "x memcpy");
-        for (const auto &[name, ratio] : medians) std::printf("%-56s %10.2f\n", name.c_str(), ratio);
+        std::ostream &out = GetOutputStream();
+        char line[128];
+        std::snprintf(line, sizeof line, "\n%-56s %10s\n", repeated ? "benchmark (median of repetitions)" : "benchmark",
+                      "x memcpy");
+        out << line;
+        for (const auto &[name, ratio] : medians) {
+            std::snprintf(line, sizeof line, "%-56s %10.2f\n", name.c_str(), ratio);
+            out << line;
+        }
+        out.flush();
     }
 
     bool repeated = false;

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "host/ae_interface.h"
+#include "render/lookup_kernels.h"
+#include "support/simd_level.h"
 #include "support/world_image.h"
 
 namespace orv {
@@ -57,7 +59,8 @@ void DifferenceRow(const PF_Pixel *source, PF_Pixel *destination, int32_t column
 }  // namespace
 
 ChannelPass::ChannelPass(WorldImage &source_, WorldImage &destination_, int32_t channels_)
-    : source(&source_), destination(&destination_), channels(channels_), width(destination_.Width()) {}
+    : source(&source_), destination(&destination_), channels(channels_), width(destination_.Width()),
+      kernels(LookupKernelsFor(ActiveSimdLevel())) {}
 
 void ChannelPass::Run() {
     const bool restores = channels >= kChannelsRed && channels <= kChannelsGreenBlue;
@@ -70,10 +73,18 @@ void ChannelPass::Run() {
     for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
         const PF_Pixel *s = reinterpret_cast<const PF_Pixel *>(in.Row());
         PF_Pixel *d = reinterpret_cast<PF_Pixel *>(out.Row());
-        if (restores)
+        if (kernels && restores) {
+            const Restore &r = kRestore[channels];
+            const uint8_t keep[4] = {0, static_cast<uint8_t>(r.red ? 0xFF : 0), static_cast<uint8_t>(r.green ? 0xFF : 0),
+                                     static_cast<uint8_t>(r.blue ? 0xFF : 0)};
+            kernels->restore(s, d, keep, columns);
+        } else if (kernels) {
+            kernels->difference(s, d, columns);
+        } else if (restores) {
             RestoreRow(s, d, columns, kRestore[channels]);
-        else
+        } else {
             DifferenceRow(s, d, columns);
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 
 namespace orv {
 
+struct LookupKernels;
 class WorldImage;
 
 // "Channels" choices, 0-based.
@@ -24,6 +25,7 @@ enum ChannelChoice : int32_t {
 
 class ChannelPass {
 public:
+    // Takes the row kernels of the SIMD level in force (none at the scalar level: plain loops).
     ChannelPass(WorldImage &source, WorldImage &destination, int32_t channels);
 
     // Over every pixel of the destination, top row first:
@@ -37,6 +39,7 @@ private:
     WorldImage *destination;
     int32_t channels;
     int32_t width;
+    const LookupKernels *kernels;
 };
 
 }  // namespace orv

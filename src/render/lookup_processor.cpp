@@ -2,8 +2,11 @@
 
 #include "chooser/pixel_chooser.h"
 #include "render/brightness_contrast_table.h"
+#include "render/channel_pass.h"
+#include "render/lookup_kernels.h"
 #include "render/pixel_blend.h"
 #include "support/memory.h"
+#include "support/simd_level.h"
 #include "support/strings.h"
 #include "support/world_image.h"
 
@@ -60,7 +63,8 @@ int32_t MixWeight(float mix) {
 LookupProcessor::LookupProcessor(WorldImage &source_, WorldImage &destination_, float mix_, PixelChooser *chooser_,
                                  uint8_t alphaOnly_)
     : alphaOnly(alphaOnly_), ok(0), temporary(nullptr), source(&source_), destination(&destination_), mix(mix_),
-      chooser(chooser_), width(source_.Width()), height(source_.Height()), table() {
+      chooser(chooser_), width(source_.Width()), height(source_.Height()), table(),
+      kernels(LookupKernelsFor(ActiveSimdLevel())), colourLanes{0, 0xFF, 0xFF, 0xFF}, difference(0) {
     const size_t count = width > 0 ? static_cast<size_t>(width) : 0;
     temporary = static_cast<PF_Pixel *>(Allocate(count * sizeof(PF_Pixel)));
     if (!temporary) {
@@ -87,8 +91,20 @@ int32_t LookupProcessor::Rows() const {
     return height < other ? height : other;
 }
 
+bool LookupProcessor::FoldChannels(int32_t channels) {
+    if (!kernels || channels < kChannelsRed || channels > kChannelsDifference) return false;
+    // The colour bytes each choice adjusts (the others are put back from the source).
+    static const uint8_t kAdjusted[7][3] = {{0xFF, 0, 0},    {0, 0xFF, 0},    {0, 0, 0xFF},      {0xFF, 0xFF, 0},
+                                            {0xFF, 0, 0xFF}, {0, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF}};
+    for (int i = 0; i < 3; ++i) colourLanes[i + 1] = kAdjusted[channels - kChannelsRed][i];
+    difference = channels == kChannelsDifference ? 1 : 0;
+    return true;
+}
+
 void LookupProcessor::RunMasked(bool alphaVariant) {
-    if (alphaVariant)
+    if (kernels)
+        MaskedRowsWithKernels(alphaVariant);
+    else if (alphaVariant)
         MaskedRows<true>();
     else
         MaskedRows<false>();
@@ -117,7 +133,48 @@ void LookupProcessor::MaskedRows() {
     }
 }
 
+void LookupProcessor::MaskedRowsWithKernels(bool alphaVariant) {
+    const uint8_t alphaLanes[4] = {0xFF, 0, 0, 0};
+    const uint8_t *lanes = alphaVariant ? alphaLanes : colourLanes;
+    const LookupPlan plan{table, {lanes[0], lanes[1], lanes[2], lanes[3]}, difference != 0};
+    const int32_t columns = Columns();
+    const int32_t rows = Rows();
+    RowCursor in(*source, 0);
+    RowCursor out(*destination, 0);
+    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
+        const PF_Pixel *s = PixelRow(in);
+        const RowChoice choice = MaskFor(*chooser, s, y);
+        const RowChosen chosen = choice == RowChoice::kEvery    ? RowChosen::kEvery
+                                 : choice == RowChoice::kBuffer ? RowChosen::kByMask
+                                                                : RowChosen::kNone;
+        kernels->masked(plan, s, MutablePixelRow(out), chosen, chooser->Mask(), columns);
+    }
+}
+
+void LookupProcessor::WeightedRowsWithKernels() {
+    const int32_t mixWeight = MixWeight(mix);
+    const uint8_t alphaLanes[4] = {0xFF, 0, 0, 0};
+    const uint8_t *lanes = alphaOnly ? alphaLanes : colourLanes;
+    const LookupPlan plan{table, {lanes[0], lanes[1], lanes[2], lanes[3]}, difference != 0};
+    const int32_t columns = Columns();
+    const int32_t rows = Rows();
+    RowCursor in(*source, 0);
+    RowCursor out(*destination, 0);
+    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
+        const PF_Pixel *s = PixelRow(in);
+        // The kernel scales the weights by the mix as ScaleWeights would. Mode All needs no buffer:
+        // its weight 256, scaled, is 256 - mixWeight for every pixel.
+        const int32_t *weights = chooser->IsAll() ? nullptr : WeightsFor(*chooser, s, y);
+        const int32_t uniform = chooser->IsAll() ? 256 - mixWeight : 0;
+        kernels->weighted(plan, s, MutablePixelRow(out), weights, uniform, mixWeight != 0, 256 - mixWeight, columns);
+    }
+}
+
 void LookupProcessor::RunWeighted() {
+    if (kernels) {
+        WeightedRowsWithKernels();
+        return;
+    }
     const int32_t mixWeight = MixWeight(mix);
     const int32_t rows = Rows();
     RowCursor in(*source, 0);

@@ -9,13 +9,15 @@
 
 namespace orv {
 
+struct LookupKernels;
 class PixelChooser;
 class WorldImage;
 
 class LookupProcessor {
 public:
     // Allocates the temporary row (width pixels, alpha 255 and colour 0). On failure the failure is
-    // reported to the host (once per call) and Ok() is false; nothing else may then be run.
+    // reported to the host (once per call) and Ok() is false; nothing else may then be run. Takes the
+    // row kernels of the SIMD level in force; at the scalar level the plain loops below run.
     LookupProcessor(WorldImage &source, WorldImage &destination, float mix, PixelChooser *chooser,
                     uint8_t alphaOnly);
     ~LookupProcessor();
@@ -44,6 +46,12 @@ public:
         destination.blue = source.blue;
     }
 
+    // With vector kernels, takes the "Channels" choices "Red" .. "Difference" into the lookup pass
+    // (the table on the named colour bytes only; the difference formed as each row is written), so
+    // that no channel pass has to follow; true when it did. False at the scalar level and for the
+    // other choices.
+    bool FoldChannels(int32_t channels);
+
     // Hard pass, top row first: chosen pixels get the lookup (colour, or alpha when `alphaVariant`),
     // the others the source pixel whole.
     void RunMasked(bool alphaVariant);
@@ -59,6 +67,8 @@ public:
 private:
     template <bool AlphaVariant>
     void MaskedRows();
+    void MaskedRowsWithKernels(bool alphaVariant);
+    void WeightedRowsWithKernels();
     // Columns and rows both images have (equal in every host render).
     int32_t Columns() const;
     int32_t Rows() const;
@@ -73,6 +83,9 @@ private:
     int32_t width;
     int32_t height;
     uint8_t table[256];
+    const LookupKernels *kernels;  // null: the plain loops
+    uint8_t colourLanes[4];        // bytes the colour variant looks up (red, green, blue unless folded)
+    uint8_t difference;            // "Difference" folded in
 };
 
 }  // namespace orv

@@ -18,6 +18,10 @@ void RenderBrightnessContrast(WorldImage &source, WorldImage &destination, Choos
     if (!processor.Ok()) return;
     processor.BuildBrightnessContrastTable(brightness, contrast);
 
+    // Vector kernels restrict the channels as they write each row; the plain loops run the channel
+    // pass afterwards.
+    const bool folded = processor.FoldChannels(channels);
+
     // The hard pass needs no temporary row and no weights: taken whenever nothing blends.
     const bool weighted = chooser.IsSoft() || mix > 0.0f;
     if (weighted)
@@ -25,7 +29,7 @@ void RenderBrightnessContrast(WorldImage &source, WorldImage &destination, Choos
     else
         processor.RunMasked(alpha);
 
-    if (channels != kChannelsRgb && channels != kChannelsAlpha) {
+    if (!folded && channels != kChannelsRgb && channels != kChannelsAlpha) {
         ChannelPass pass(source, destination, channels);
         pass.Run();
     }
