@@ -11,8 +11,13 @@
 #include <cstring>
 
 // Only file-local functions follow: nothing shared with other files is compiled for AVX2.
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 
 namespace orv {
 namespace {
@@ -241,7 +246,11 @@ const LookupKernels *const kLookupKernelsAvx2 = &kKernels;
 
 }  // namespace orv
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 

@@ -11,8 +11,13 @@
 
 // Everything below is compiled for AVX-512; only file-local functions follow, so no inline function
 // shared with other files is ever compiled with these instructions.
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi")
+#endif
 
 namespace orv {
 namespace {
@@ -211,7 +216,11 @@ const LookupKernels *const kLookupKernelsAvx512 = &kKernels;
 
 }  // namespace orv
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 

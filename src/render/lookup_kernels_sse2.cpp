@@ -9,8 +9,13 @@
 
 #include <cstring>
 
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("sse2")
+#endif
 
 namespace orv {
 namespace {
@@ -194,7 +199,11 @@ const LookupKernels *const kLookupKernelsSse2 = &kKernels;
 
 }  // namespace orv
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 
