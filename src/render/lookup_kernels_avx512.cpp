@@ -100,13 +100,15 @@ void MaskedRow(const Plan &p, const PF_Pixel *source, PF_Pixel *destination, con
     int32_t x = 0;
     for (; x + 16 <= count; x += 16) {
         const __m512i s = _mm512_loadu_si512(source + x);
-        const __m512i r = Select<Chosen>(p, s, mask + x, static_cast<__mmask16>(0xFFFF));
+        // Without a mask row (every pixel or none chosen) no address is formed from it.
+        const __m512i r = Select<Chosen>(p, s, Chosen == RowChosen::kByMask ? mask + x : nullptr,
+                                         static_cast<__mmask16>(0xFFFF));
         _mm512_storeu_si512(destination + x, Finish(p, s, r));
     }
     if (x < count) {
         const __mmask16 live = PixelsLeft(x, count);
         const __m512i s = _mm512_maskz_loadu_epi32(live, source + x);
-        const __m512i r = Select<Chosen>(p, s, mask + x, live);
+        const __m512i r = Select<Chosen>(p, s, Chosen == RowChosen::kByMask ? mask + x : nullptr, live);
         _mm512_mask_storeu_epi32(destination + x, live, Finish(p, s, r));
     }
 }
