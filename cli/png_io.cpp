@@ -117,6 +117,12 @@ bool ReadPng(const std::string &path, PngPicture *picture, std::string *error) {
         return false;
     }
     png_init_io(png, context.file);
+    // Only the image and the chunks orvane carries are read. libpng allocates an ancillary chunk at
+    // the length its header states before reading it, so a damaged length in a text chunk would cost
+    // gigabytes; the chunks orvane has no use for are skipped unread instead.
+    static const png_byte kUnused[] = "tEXt\0zTXt\0iTXt\0tIME\0bKGD\0hIST\0sPLT\0sBIT\0eXIf\0oFFs\0pCAL\0sCAL\0sTER";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kUnused, sizeof kUnused / 5);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_read_info(png, info);
     png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
     int depth = png_get_bit_depth(png, info), type = png_get_color_type(png, info);
