@@ -3,7 +3,10 @@
 #include "host/ae_interface.h"
 #include "host/host_context.h"
 
-#if defined(_WIN32)
+// A program that links the entry point next to its own `main` (the fuzzers) defines ORV_ENTRY_NAME
+// empty and calls EffectEntry.
+#if defined(ORV_ENTRY_NAME)
+#elif defined(_WIN32)
 // Exported as `main` by the module definition file (main=EffectEntry), undecorated on both arches.
 #define ORV_ENTRY_NAME
 #else
