@@ -13,9 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "chooser/chooser_kernels.h"
+#include "chooser/measures.h"
+#include "chooser/pixel_chooser.h"
 #include "render/lookup_kernels.h"
 #include "support/simd_level.h"
 #include "support/test_support.h"
+#include "support/world_image.h"
 
 using aehost::Host;
 using aehost::Image;
@@ -204,6 +208,151 @@ TEST(Simd, LookupRowKernelsMatchPlainRows) {
                 ASSERT_EQ(differed, expected) << what << " difference";
             }
     }
+}
+
+// ---- chooser row operations and measures ---------------------------------------------------------------
+
+// Forces the in-process level for a test's duration.
+class CoreLevel {
+public:
+    CoreLevel() : before(orv::ActiveSimdLevel()) {}
+    ~CoreLevel() { orv::SetSimdLevel(before); }
+
+private:
+    SimdLevel before;
+};
+
+// Every colour (alpha varying with it): the vector measures against the plain ones of measures.h.
+TEST(Simd, MeasuresOfEveryColourMatchThePlainMeasures) {
+    const std::vector<SimdLevel> levels = VectorLevels();
+    const PF_Pixel colours[] = {{0, 0, 0, 0}, {255, 255, 255, 255}, {9, 200, 17, 140}};
+    std::vector<PF_Pixel> row(256);
+    std::vector<int32_t> got(256);
+    long mismatches = 0;
+    for (int r = 0; r < 256 && mismatches == 0; ++r)
+        for (int g = 0; g < 256 && mismatches == 0; ++g) {
+            for (int b = 0; b < 256; ++b)
+                row[b] = PF_Pixel{static_cast<uint8_t>(r ^ g ^ b), static_cast<uint8_t>(r), static_cast<uint8_t>(g),
+                                  static_cast<uint8_t>(b)};
+            for (SimdLevel level : levels) {
+                const orv::ChooserKernels *k = orv::ChooserKernelsFor(level);
+                const auto check = [&](int32_t mode, PF_Pixel color, int32_t (*plain)(const PF_Pixel &, PF_Pixel)) {
+                    k->measure(mode, color, row.data(), got.data(), 256);
+                    for (int b = 0; b < 256; ++b)
+                        if (got[b] != plain(row[b], color)) {
+                            ADD_FAILURE() << orv::SimdLevelName(level) << " mode " << mode << " colour " << r << ","
+                                          << g << "," << b << ": " << got[b] << " expected " << plain(row[b], color);
+                            ++mismatches;
+                            return;
+                        }
+                };
+                check(orv::kChooseLuma, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return orv::Luma256(p); });
+                check(orv::kChooseSaturation, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return orv::Saturation(p); });
+                check(orv::kChooseHue, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return orv::Hue(p); });
+                check(orv::kChooseLightness, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return orv::Lightness(p); });
+                check(orv::kChooseAlpha, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return int32_t{p.alpha}; });
+                for (const PF_Pixel &c : colours)
+                    check(orv::kChooseRgbDiff, c, [](const PF_Pixel &p, PF_Pixel c2) { return orv::ColorDistance(c2, p); });
+                if (mismatches) return;
+            }
+        }
+}
+
+struct Frame {
+    orv::WorldImage image;
+    Frame(int32_t width, int32_t height) {
+        image.Attach(static_cast<int16_t>(width), static_cast<int16_t>(height), 0, nullptr);
+    }
+};
+
+float Jitter(std::mt19937 &rng, float low, float high) {
+    const float v = std::uniform_real_distribution<float>(low, high)(rng);
+    return rng() % 3 == 0 ? std::floor(v) : v;
+}
+
+// Chooser settings of every mode and range shape, in the units the render gives the chooser, with
+// some beyond what the parameters allow (the vector loops decline those; the results still agree).
+orv::ChooserSettings RandomChooserSettings(std::mt19937 &rng, int32_t mode, int shape, int32_t width, int32_t height) {
+    orv::ChooserSettings s{};
+    s.mode = mode;
+    const bool circle = mode == orv::kChooseHue || mode == orv::kChooseAngle;
+    const bool geometric = mode >= orv::kChoosePoint;
+    const float top = circle ? 400.0f : geometric ? 1.25f * width : (mode == orv::kChooseRgbDiff ? 600.0f : 300.0f);
+    s.rangeStart = shape & 1 ? 0.0f : Jitter(rng, circle ? -400.0f : 0.0f, top);
+    s.rangeEnd = Jitter(rng, circle ? -200.0f : 0.0f, circle ? 760.0f : top);
+    if (rng() % 4 == 0 && !circle) s.rangeEnd = s.rangeStart + Jitter(rng, 0.0f, top / 4);
+    s.reverse = (shape & 2) ? 1 : 0;
+    switch ((shape >> 2) % 5) {
+        case 0: s.blend = 0; break;
+        case 1: s.blend = Jitter(rng, 0.01f, 0.99f); break;
+        case 2: s.blend = Jitter(rng, 1.0f, circle ? 90.0f : top / 6 + 1.0f); break;
+        case 3: s.blend = std::fabs(s.rangeEnd - s.rangeStart) / 2 + Jitter(rng, 1.0f, 60.0f); break;
+        case 4: s.blend = rng() % 2 ? 20000.0f : 3.0e9f; break;  // beyond the vector loops' limits
+    }
+    if (rng() % 16 == 0) s.rangeStart = -3.0e7f;
+    const float stretches[] = {0.0f, 100.0f, -100.0f, 37.5f, -12.25f};
+    s.stretch = stretches[rng() % 5];
+    s.centerX = Jitter(rng, -0.3f * width, 1.3f * width);
+    s.centerY = Jitter(rng, -0.3f * height, 1.3f * height);
+    s.color = PF_Pixel{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()),
+                       static_cast<uint8_t>(rng())};
+    return s;
+}
+
+TEST(Simd, ChooserRowOperationsMatchTheScalarLevel) {
+    CoreLevel restore;
+    const std::vector<SimdLevel> levels = VectorLevels();
+    std::mt19937 rng(4242);
+    int rows = 0;
+    for (int32_t mode = 0; mode <= 14; ++mode)
+        for (int shape = 0; shape < 20; ++shape)
+            for (int repeat = 0; repeat < 6; ++repeat) {
+                const int32_t width = 1 + static_cast<int32_t>(rng() % 67), height = 1 + static_cast<int32_t>(rng() % 7);
+                const orv::ChooserSettings s = RandomChooserSettings(rng, mode, shape, width, height);
+                const uint8_t option = rng() % 4 == 0 ? 1 : 0;
+                Frame frame(width, height);
+                std::vector<PF_Pixel> pixels(static_cast<size_t>(width));
+                for (int32_t y = 0; y < height; ++y) {
+                    for (PF_Pixel &p : pixels) {
+                        p = PF_Pixel{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()),
+                                     static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())};
+                        if (rng() % 6 == 0) p.green = p.red;
+                        if (rng() % 8 == 0) p.blue = p.red = p.green;
+                    }
+                    // The same row at every level: the scalar level first.
+                    std::vector<uint8_t> expectedMask;
+                    std::vector<int32_t> expectedWeights;
+                    for (size_t at = 0; at <= levels.size(); ++at) {
+                        const SimdLevel level = at == 0 ? SimdLevel::kScalar : levels[at - 1];
+                        orv::SetSimdLevel(level);
+                        orv::PixelChooser chooser(option, s, &frame.image);
+                        ASSERT_FALSE(chooser.Failed());
+                        if (chooser.IsMeasured()) {
+                            chooser.MaskPixels(pixels.data());
+                            chooser.WeightPixels(pixels.data());
+                        } else {
+                            chooser.MaskRow(y);
+                            chooser.WeightRow(y);
+                        }
+                        const std::vector<uint8_t> mask(chooser.Mask(), chooser.Mask() + width);
+                        const std::vector<int32_t> weights(chooser.Weights(), chooser.Weights() + width);
+                        if (at == 0) {
+                            expectedMask = mask;
+                            expectedWeights = weights;
+                            continue;
+                        }
+                        std::ostringstream what;
+                        what << orv::SimdLevelName(level) << " mode " << mode << " start " << s.rangeStart << " end "
+                             << s.rangeEnd << " blend " << s.blend << " reverse " << int(s.reverse) << " stretch "
+                             << s.stretch << " centre " << s.centerX << "," << s.centerY << " option " << int(option)
+                             << " size " << width << "x" << height << " row " << y;
+                        ASSERT_EQ(mask, expectedMask) << what.str();
+                        ASSERT_EQ(weights, expectedWeights) << what.str();
+                    }
+                    ++rows;
+                }
+            }
+    EXPECT_GT(rows, 15 * 20 * 6);
 }
 
 // ---- whole renders through main, each level against the scalar level ---------------------------------

@@ -3,9 +3,11 @@
 // objects, so no loop is written twice and no inner loop tests the mode.
 #include <cmath>
 
+#include "chooser/chooser_kernels.h"
 #include "chooser/measures.h"
 #include "chooser/pixel_chooser.h"
 #include "numeric/arctan_table.h"
+#include "support/simd_level.h"
 
 namespace orv {
 namespace {
@@ -323,11 +325,31 @@ AngleOf AnglesOfRow(const Geometry &g, int32_t y) {
     return AngleOf{g.centerX, TruncToInt32(dy)};
 }
 
+// The vector row loops of the level in force, or null.
+const ChooserKernels *Kernels() { return ChooserKernelsFor(ActiveSimdLevel()); }
+
 }  // namespace
+
+ChooserRow PixelChooser::RowState() const {
+    ChooserRow r;
+    r.mode = mode, r.kind = rangeKind;
+    r.start = start, r.end = end, r.mid = mid;
+    r.startPlus = startPlus, r.startMinus = startMinus, r.endPlus = endPlus, r.endMinus = endMinus;
+    r.start256 = start256, r.end256 = end256, r.startSq = startSq, r.endSq = endSq;
+    r.blend = blend, r.span = span, r.midOffset = midOffset;
+    r.endPlusOffset = endPlusOffset, r.endMinusOffset = endMinusOffset;
+    r.color = color;
+    r.centerX = centerX, r.centerY = centerY, r.stretchFactor = stretchFactor;
+    r.doubleY = chooserOption != 0, r.squeezeX = squeezeX != 0, r.squeezeY = squeezeY != 0;
+    r.width = width, r.height = height;
+    return r;
+}
 
 void PixelChooser::MaskPixels(const PF_Pixel *row) {
     if (!valid || !measured || !row) return;
     const int32_t count = width > 0 ? width : 0;
+    if (const ChooserKernels *k = Kernels())
+        if (k->maskPixels(RowState(), row, mask, count)) return;
     const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
     const auto Mask = [&](int32_t low, int32_t high, auto values) {
         MaskByKind(mask, count, rangeKind, low, high, values);
@@ -351,6 +373,8 @@ void PixelChooser::MaskPixels(const PF_Pixel *row) {
 void PixelChooser::WeightPixels(const PF_Pixel *row) {
     if (!valid || !measured || !row) return;
     const int32_t count = width > 0 ? width : 0;
+    if (const ChooserKernels *k = Kernels())
+        if (k->weightPixels(RowState(), row, weights, count)) return;
     const Range<int32_t> range{start, end, mid, startPlus, startMinus, endPlus, endMinus};
     const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
     const auto Weigh = [&](auto values) { WeighByKind<int32_t>(weights, count, rangeKind, range, values); };
@@ -371,6 +395,8 @@ void PixelChooser::WeightPixels(const PF_Pixel *row) {
 void PixelChooser::MaskRow(int32_t y) {
     if (!valid || !geometric) return;
     const int32_t count = width > 0 ? width : 0;
+    if (const ChooserKernels *k = Kernels())
+        if (k->maskRow(RowState(), y, mask, count)) return;
     const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
     const Geometry g{mode, centerX, centerY, stretchFactor, chooserOption != 0, squeezeX != 0, squeezeY != 0,
                      width, height};
@@ -387,6 +413,8 @@ void PixelChooser::MaskRow(int32_t y) {
 void PixelChooser::WeightRow(int32_t y) {
     if (!valid || !geometric) return;
     const int32_t count = width > 0 ? width : 0;
+    if (const ChooserKernels *k = Kernels())
+        if (k->weightRow(RowState(), y, weights, count)) return;
     const Range<int32_t> range{start, end, mid, startPlus, startMinus, endPlus, endMinus};
     const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
     const Geometry g{mode, centerX, centerY, stretchFactor, chooserOption != 0, squeezeX != 0, squeezeY != 0,

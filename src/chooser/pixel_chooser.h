@@ -10,6 +10,7 @@
 
 namespace orv {
 
+struct ChooserRow;
 class WorldImage;
 
 class PixelChooser {
@@ -33,6 +34,7 @@ public:
 
     // Row operations: each writes all `width` entries of its buffer, choosing its case from the mode
     // and range kind once per row. Called for a mode outside their class they leave the buffer as is.
+    // At a vector SIMD level the level's row loops run (same results), where they apply.
     void MaskPixels(const PF_Pixel *row);  // measured modes, hard: mask from the source row
     void MaskRow(int32_t y);               // geometric modes, hard: mask for row y
     void WeightPixels(const PF_Pixel *row);  // measured modes, soft
@@ -47,6 +49,9 @@ public:
     int32_t Height() const { return height; }
 
 private:
+    // What the vector row loops need, from the fields below.
+    ChooserRow RowState() const;
+
     uint8_t chooserOption;
     float centerY, centerX;
     const WorldImage *source;

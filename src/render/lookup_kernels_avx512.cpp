@@ -5,7 +5,8 @@
 #if defined(__x86_64__) || defined(__i386__)
 
 // gcc 12's AVX-512 intrinsics start some results from a deliberately undefined register, which its
-// own -Wmaybe-uninitialized then reports inside the header.
+// own -Wuninitialized and -Wmaybe-uninitialized then report inside the header.
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
