@@ -27,7 +27,9 @@ int main(int argc, char **argv) {
     for (const std::filesystem::path &file : files) {
         std::ifstream stream(file, std::ios::binary);
         const std::vector<char> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-        std::fprintf(stderr, "%s\n", file.c_str());
+        // Named first, so that the input of a crash is the last name printed.
+        std::printf("%s\n", file.c_str());
+        std::fflush(stdout);
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
     }
     std::printf("replayed %zu inputs\n", files.size());
