@@ -12,8 +12,13 @@
 #include "numeric/arctan_table.h"
 
 // Only file-local functions follow: nothing shared with other files is compiled for AVX2.
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 
 namespace orv {
 namespace {
@@ -106,7 +111,11 @@ const ChooserKernels *const kChooserKernelsAvx2 = &kKernels;
 
 }  // namespace orv
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 

@@ -16,8 +16,13 @@
 #include <immintrin.h>
 
 // Only file-local functions follow: nothing shared with other files is compiled for AVX-512.
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi")
+#endif
 
 namespace orv {
 namespace {
@@ -131,7 +136,11 @@ const ChooserKernels *const kChooserKernelsAvx512 = &kKernels;
 
 }  // namespace orv
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 

@@ -12,8 +12,13 @@
 #include "chooser/measures.h"
 #include "numeric/arctan_table.h"
 
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("sse2")
+#endif
 
 namespace orv {
 namespace {
@@ -118,7 +123,11 @@ const ChooserKernels *const kChooserKernelsSse2 = &kKernels;
 
 }  // namespace orv
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 
