@@ -12,6 +12,19 @@
 
 namespace orv {
 
+// Tables the vector loops form from a chooser's settings alone, on first use, and keep in the
+// chooser for its later rows: the rule's output for every value 0..511 (masks as 0/1, weights),
+// each with its runs of equal outputs numbered, and the arctangent samples. 16-bit entries, two of
+// padding at the end.
+struct ChooserTables {
+    static constexpr int32_t kEntries = 512;
+    enum : uint8_t { kMasks = 1, kWeights = 2, kSamples = 4 };
+    uint16_t masks[kEntries + 2], maskRuns[kEntries + 2];
+    uint16_t weights[kEntries + 2], weightRuns[kEntries + 2];
+    uint16_t samples[kEntries + 2];
+    uint8_t have;  // which of the above are formed
+};
+
 // What the row loops read of a chooser, as the chooser derived it.
 struct ChooserRow {
     int32_t mode, kind;
@@ -22,6 +35,7 @@ struct ChooserRow {
     float centerX, centerY, stretchFactor;
     bool doubleY, squeezeX, squeezeY;
     int32_t width, height;
+    ChooserTables *tables;  // the chooser's, formed as needed
 };
 
 // True when the vector loops compute exactly what the plain ones do for this chooser: the range

@@ -16,8 +16,13 @@
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
 #else
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 #endif
 
 namespace orv {
@@ -94,12 +99,16 @@ struct S {
     }
     static I Gather(const int32_t *table, I index) { return _mm256_i32gather_epi32(table, index, 4); }
 
-    // A copy of the entries, read by index.
+    // 16-bit entries read as 32-bit words at twice the index (the table has two entries of padding),
+    // the upper half cleared.
     template <int32_t Entries>
     struct Table {
-        int32_t values[Entries];
-        explicit Table(const int32_t *from) { std::memcpy(values, from, sizeof values); }
-        I Lookup(I index) const { return Gather(values, index); }
+        const uint16_t *values;
+        explicit Table(const uint16_t *values_) : values(values_) {}
+        I Lookup(I index) const {
+            const I words = _mm256_i32gather_epi32(reinterpret_cast<const int *>(values), index, 2);
+            return _mm256_and_si256(words, _mm256_set1_epi32(0xFFFF));
+        }
     };
 };
 
@@ -114,7 +123,11 @@ const ChooserKernels *const kChooserKernelsAvx2 = &kKernels;
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #endif
 
 #else

@@ -11,8 +11,10 @@
 
 // gcc 12's AVX-512 intrinsics start some results from a deliberately undefined register, which its
 // own -Wuninitialized and -Wmaybe-uninitialized then report inside the header.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 // Only file-local functions follow: nothing shared with other files is compiled for AVX-512.
@@ -20,8 +22,13 @@
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))), apply_to = function)
 #else
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi")
+#endif
 #endif
 
 namespace orv {
@@ -99,18 +106,14 @@ struct S {
     }
     static I Gather(const int32_t *table, I index) { return _mm512_i32gather_epi32(index, table, 4); }
 
-    // Entries 0..65535 in 16-bit words, 64 to a register pair, looked up with vpermi2w on the low
-    // six bits of each index and a tree of blends on the higher ones.
+    // 16-bit entries, 64 to a register pair, looked up with vpermi2w on the low six bits of each
+    // index and a tree of blends on the higher ones.
     template <int32_t Entries>
     struct Table {
         static constexpr int32_t kPairs = Entries / 64;
         __m512i words[2 * kPairs];
-        explicit Table(const int32_t *values) {
-            for (int32_t k = 0; k < 2 * kPairs; ++k) {
-                const __m256i low = _mm512_cvtepi32_epi16(_mm512_loadu_si512(values + 32 * k));
-                const __m256i high = _mm512_cvtepi32_epi16(_mm512_loadu_si512(values + 32 * k + 16));
-                words[k] = _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1);
-            }
+        explicit Table(const uint16_t *values) {
+            for (int32_t k = 0; k < 2 * kPairs; ++k) words[k] = _mm512_loadu_si512(values + 32 * k);
         }
         // Each 32-bit lane holds an index below Entries; its high 16 bits (zero) read entry 0 and
         // are cleared at the end.
@@ -139,7 +142,11 @@ const ChooserKernels *const kChooserKernelsAvx512 = &kKernels;
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #endif
 
 #else

@@ -16,8 +16,13 @@
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
 #else
+// clang takes the target as a function attribute over the same region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("sse2")
+#endif
 #endif
 
 namespace orv {
@@ -106,12 +111,16 @@ struct S {
         return _mm_setr_epi32(table[at[0]], table[at[1]], table[at[2]], table[at[3]]);
     }
 
-    // A copy of the entries, read by index.
+    // 16-bit entries, read by index.
     template <int32_t Entries>
     struct Table {
-        int32_t values[Entries];
-        explicit Table(const int32_t *from) { std::memcpy(values, from, sizeof values); }
-        I Lookup(I index) const { return Gather(values, index); }
+        const uint16_t *values;
+        explicit Table(const uint16_t *values_) : values(values_) {}
+        I Lookup(I index) const {
+            int32_t at[4];
+            std::memcpy(at, &index, sizeof at);
+            return _mm_setr_epi32(values[at[0]], values[at[1]], values[at[2]], values[at[3]]);
+        }
     };
 };
 
@@ -126,7 +135,11 @@ const ChooserKernels *const kChooserKernelsSse2 = &kKernels;
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #endif
 
 #else

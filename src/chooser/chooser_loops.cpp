@@ -342,6 +342,7 @@ ChooserRow PixelChooser::RowState() const {
     r.centerX = centerX, r.centerY = centerY, r.stretchFactor = stretchFactor;
     r.doubleY = chooserOption != 0, r.squeezeX = squeezeX != 0, r.squeezeY = squeezeY != 0;
     r.width = width, r.height = height;
+    r.tables = &tables;
     return r;
 }
 

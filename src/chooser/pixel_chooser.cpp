@@ -35,6 +35,7 @@ PixelChooser::PixelChooser(uint8_t chooserOption_, ChooserSettings settings, con
       measured(0),
       soft(0),
       geometric(0) {
+    tables.have = 0;
     if (source) {
         width = source->Width();
         height = source->Height();

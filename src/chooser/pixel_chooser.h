@@ -5,12 +5,12 @@
 
 #include <cstdint>
 
+#include "chooser/chooser_kernels.h"
 #include "chooser/chooser_settings.h"
 #include "host/ae_interface.h"
 
 namespace orv {
 
-struct ChooserRow;
 class WorldImage;
 
 class PixelChooser {
@@ -82,6 +82,8 @@ private:
     uint8_t measured;
     uint8_t soft;
     uint8_t geometric;
+    // The vector loops' tables for this chooser (formed on first use; not part of its settings).
+    mutable ChooserTables tables;
 };
 
 }  // namespace orv

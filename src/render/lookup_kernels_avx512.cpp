@@ -6,8 +6,10 @@
 
 // gcc 12's AVX-512 intrinsics start some results from a deliberately undefined register, which its
 // own -Wuninitialized and -Wmaybe-uninitialized then report inside the header.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 // Everything below is compiled for AVX-512; only file-local functions follow, so no inline function
@@ -86,11 +88,17 @@ inline __mmask16 PixelsLeft(int32_t x, int32_t count) {
     return left >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << left) - 1u);
 }
 
-template <RowChosen Chosen>
+// The mask bytes of 16 pixels: a plain load for a full register, a masked one at the row's end.
+template <bool Full>
+inline __m128i MaskBytes(const uint8_t *mask, __mmask16 live) {
+    return Full ? _mm_loadu_si128(reinterpret_cast<const __m128i *>(mask)) : _mm_maskz_loadu_epi8(live, mask);
+}
+
+template <RowChosen Chosen, bool Full>
 inline __m512i Select(const Plan &p, __m512i s, const uint8_t *mask, __mmask16 live) {
     if (Chosen == RowChosen::kEvery) return Adjusted(p, s);
     if (Chosen == RowChosen::kNone) return s;
-    const __m128i m = _mm_maskz_loadu_epi8(live, mask);
+    const __m128i m = MaskBytes<Full>(mask, live);
     return _mm512_mask_blend_epi32(_mm_test_epi8_mask(m, m), s, Adjusted(p, s));
 }
 
@@ -102,14 +110,14 @@ void MaskedRow(const Plan &p, const PF_Pixel *source, PF_Pixel *destination, con
     for (; x + 16 <= count; x += 16) {
         const __m512i s = _mm512_loadu_si512(source + x);
         // Without a mask row (every pixel or none chosen) no address is formed from it.
-        const __m512i r = Select<Chosen>(p, s, Chosen == RowChosen::kByMask ? mask + x : nullptr,
-                                         static_cast<__mmask16>(0xFFFF));
+        const __m512i r = Select<Chosen, true>(p, s, Chosen == RowChosen::kByMask ? mask + x : nullptr,
+                                               static_cast<__mmask16>(0xFFFF));
         _mm512_storeu_si512(destination + x, Finish(p, s, r));
     }
     if (x < count) {
         const __mmask16 live = PixelsLeft(x, count);
         const __m512i s = _mm512_maskz_loadu_epi32(live, source + x);
-        const __m512i r = Select<Chosen>(p, s, Chosen == RowChosen::kByMask ? mask + x : nullptr, live);
+        const __m512i r = Select<Chosen, false>(p, s, Chosen == RowChosen::kByMask ? mask + x : nullptr, live);
         _mm512_mask_storeu_epi32(destination + x, live, Finish(p, s, r));
     }
 }
