@@ -16,13 +16,8 @@
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
 #else
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
-#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
-#endif
 #endif
 
 namespace orv {
@@ -123,11 +118,7 @@ const ChooserKernels *const kChooserKernelsAvx2 = &kKernels;
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
 #pragma GCC pop_options
-#endif
 #endif
 
 #else

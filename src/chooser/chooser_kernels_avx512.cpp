@@ -22,13 +22,8 @@
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))), apply_to = function)
 #else
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))), apply_to = function)
-#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi")
-#endif
 #endif
 
 namespace orv {
@@ -142,11 +137,7 @@ const ChooserKernels *const kChooserKernelsAvx512 = &kKernels;
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
 #pragma GCC pop_options
-#endif
 #endif
 
 #else

@@ -16,13 +16,8 @@
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
 #else
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
-#else
 #pragma GCC push_options
 #pragma GCC target("sse2")
-#endif
 #endif
 
 namespace orv {
@@ -135,11 +130,7 @@ const ChooserKernels *const kChooserKernelsSse2 = &kKernels;
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
 #pragma GCC pop_options
-#endif
 #endif
 
 #else
