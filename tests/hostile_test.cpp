@@ -3,7 +3,7 @@
 // popups outside their lists, odd downsample ratios, fewer parameters than registered and missing
 // records or callbacks. Every layer lies inside guard bands (poisoned under AddressSanitizer, checked
 // for writes otherwise), so any access outside the host's own buffer fails the test; each case also
-// has its expected picture.
+// has its expected picture. Layers and values run at every vector level of the row loops.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -170,6 +170,22 @@ Result RenderRaw(Host &host, PF_LayerDef *input, PF_LayerDef *output, int32_t la
     return {status, (host.OutData().out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) != 0};
 }
 
+// Every vector level of the row loops this CPU runs (scalar, SSE2, AVX2, AVX-512), set in the test
+// build of the module, which renders exactly as the shipped one. The CPU's best is left in force.
+std::vector<int> SimdLevels() {
+    auto set = reinterpret_cast<int (*)(int)>(orvtest::FaultModule().Symbol("OrvTestSetSimdLevel"));
+    std::vector<int> levels;
+    if (!set) return levels;
+    for (int level = 0; level < 4; ++level)
+        if (set(level) == level) levels.push_back(level);
+    set(3);
+    return levels;
+}
+
+void SetSimdLevel(int level) {
+    reinterpret_cast<int (*)(int)>(orvtest::FaultModule().Symbol("OrvTestSetSimdLevel"))(level);
+}
+
 // ---- layer records ------------------------------------------------------------------------------
 
 struct LayerShape {
@@ -234,42 +250,49 @@ std::vector<HostValues> LayerSettings() {
 }
 
 TEST(Hostile, LayerRecordsStayInsideTheirBuffers) {
-    auto host = orvtest::ReadyHost(orvtest::ShippedModule());
+    const std::vector<int> levels = SimdLevels();
+    ASSERT_FALSE(levels.empty());
+    auto host = orvtest::ReadyHost(orvtest::FaultModule());
     std::mt19937 rng(606);
-    int run = 0;
-    for (const LayerCase &c : kLayerCases)
-        for (const HostValues &v : LayerSettings()) {
-            SCOPED_TRACE(std::string(c.what) + ", setting " + std::to_string(run++ % 3));
-            GuardedLayer in(c.in.width, c.in.height, c.in.rowbytes);
-            GuardedLayer out(c.out.width, c.out.height, c.out.rowbytes);
-            in.FillRandom(rng);
-            const std::vector<uint8_t> inBefore = in.Span();
-            Apply(*host, v);
-            PF_LayerDef inWorld = in.World(c.in.pixels), outWorld = out.World(c.out.pixels);
-            const int32_t layerWidth = static_cast<int32_t>(c.in.width), layerHeight = static_cast<int32_t>(c.in.height);
-            const Result result = RenderRaw(*host, &inWorld, &outWorld, layerWidth, layerHeight);
-            EXPECT_EQ(result.status, 0);
-            EXPECT_FALSE(result.messageShown);
-            EXPECT_TRUE(in.GuardsIntact()) << "input";
-            EXPECT_TRUE(out.GuardsIntact()) << "output";
-            EXPECT_TRUE(in.Span() == inBefore) << "the input was written";
-            EXPECT_TRUE(out.PaddingIntact());
-            if (!c.out.pixels || c.out.width <= 0 || c.out.height <= 0 || c.renderedColumns < 0) continue;
+    for (int level : levels) {
+        SetSimdLevel(level);
+        int run = 0;
+        for (const LayerCase &c : kLayerCases)
+            for (const HostValues &v : LayerSettings()) {
+                SCOPED_TRACE(std::string(c.what) + ", setting " + std::to_string(run++ % 3) + ", vector level " +
+                             std::to_string(level));
+                GuardedLayer in(c.in.width, c.in.height, c.in.rowbytes);
+                GuardedLayer out(c.out.width, c.out.height, c.out.rowbytes);
+                in.FillRandom(rng);
+                const std::vector<uint8_t> inBefore = in.Span();
+                Apply(*host, v);
+                PF_LayerDef inWorld = in.World(c.in.pixels), outWorld = out.World(c.out.pixels);
+                const int32_t layerWidth = static_cast<int32_t>(c.in.width), layerHeight = static_cast<int32_t>(c.in.height);
+                const Result result = RenderRaw(*host, &inWorld, &outWorld, layerWidth, layerHeight);
+                EXPECT_EQ(result.status, 0);
+                EXPECT_FALSE(result.messageShown);
+                EXPECT_TRUE(in.GuardsIntact()) << "input";
+                EXPECT_TRUE(out.GuardsIntact()) << "output";
+                EXPECT_TRUE(in.Span() == inBefore) << "the input was written";
+                EXPECT_TRUE(out.PaddingIntact());
+                if (!c.out.pixels || c.out.width <= 0 || c.out.height <= 0 || c.renderedColumns < 0) continue;
 
-            // The rendered corner is the reference's; every other output pixel was cleared.
-            std::vector<uint8_t> expected;
-            if (c.renderedColumns > 0 && c.renderedRows > 0) expected = orvref::Render(in.Packed(), v);
-            const int64_t rows = c.firstRowOnly ? 1 : c.out.height;
-            int64_t wrong = 0, firstX = -1, firstY = -1;
-            for (int64_t y = 0; y < rows; ++y)
-                for (int64_t x = 0; x < c.out.width; ++x) {
-                    const bool rendered = x < c.renderedColumns && y < c.renderedRows;
-                    const uint8_t zero[4] = {0, 0, 0, 0};
-                    const uint8_t *want = rendered ? &expected[static_cast<size_t>((y * c.in.width + x) * 4)] : zero;
-                    if (std::memcmp(out.Pixel(x, y), want, 4) != 0 && wrong++ == 0) firstX = x, firstY = y;
-                }
-            EXPECT_EQ(wrong, 0) << "first wrong pixel (" << firstX << ", " << firstY << ")";
-        }
+                // The rendered corner is the reference's; every other output pixel was cleared.
+                std::vector<uint8_t> expected;
+                if (c.renderedColumns > 0 && c.renderedRows > 0) expected = orvref::Render(in.Packed(), v);
+                const int64_t rows = c.firstRowOnly ? 1 : c.out.height;
+                int64_t wrong = 0, firstX = -1, firstY = -1;
+                for (int64_t y = 0; y < rows; ++y)
+                    for (int64_t x = 0; x < c.out.width; ++x) {
+                        const bool rendered = x < c.renderedColumns && y < c.renderedRows;
+                        const uint8_t zero[4] = {0, 0, 0, 0};
+                        const uint8_t *want = rendered ? &expected[static_cast<size_t>((y * c.in.width + x) * 4)] : zero;
+                        if (std::memcmp(out.Pixel(x, y), want, 4) != 0 && wrong++ == 0) firstX = x, firstY = y;
+                    }
+                EXPECT_EQ(wrong, 0) << "first wrong pixel (" << firstX << ", " << firstY << ")";
+            }
+    }
+    SetSimdLevel(3);
 }
 
 // ---- parameter values ---------------------------------------------------------------------------
@@ -435,15 +458,25 @@ std::vector<ValueCase> ValueCases() {
     return cases;
 }
 
+// Each case at the plain level against its expected picture, and at every vector level equal to it.
 TEST(Hostile, ParameterValuesAtAndBeyondTheirRanges) {
-    auto host = orvtest::ReadyHost(orvtest::ShippedModule());
+    const std::vector<int> levels = SimdLevels();
+    ASSERT_FALSE(levels.empty());
+    auto host = orvtest::ReadyHost(orvtest::FaultModule());
     std::mt19937 rng(707);
-    const Image in = orvtest::RandomImage(rng, 23, 11, 8);
+    const Image in = orvtest::RandomImage(rng, 37, 11, 8);
     for (const ValueCase &c : ValueCases()) {
         SCOPED_TRACE(c.what);
         PF_Err status;
         bool message;
+        SetSimdLevel(0);
         const Image out = RenderWith(*host, in, c.set, &status, &message);
+        for (int level : levels) {
+            SetSimdLevel(level);
+            const Image vector = RenderWith(*host, in, c.set, &status, &message);
+            EXPECT_EQ(vector.Packed(), out.Packed()) << "vector level " << level << " differs from the plain loops";
+        }
+        SetSimdLevel(0);
         EXPECT_EQ(status, 0);
         EXPECT_FALSE(message);
         const Image again = RenderWith(*host, in, c.set, &status, &message);
@@ -465,6 +498,7 @@ TEST(Hostile, ParameterValuesAtAndBeyondTheirRanges) {
                     for (int i = 1; i < 4; ++i) ASSERT_EQ(out.Pixel(x, y)[i], table[in.Pixel(x, y)[i]]) << x << "," << y;
         }
     }
+    SetSimdLevel(3);
 }
 
 // Brightness exactly 101 divides by zero: the gain is infinite, so byte 0 (0 x infinity, not a
