@@ -1,8 +1,9 @@
-// The module's entry point under random hosts: one to three commands per input (mostly renders),
-// records within their declared layouts but with random contents (sizes, row lengths, downsample
-// ratios, parameter values, missing records and callbacks), small random images. Every layer owns
-// exactly the bytes its record declares, so AddressSanitizer sees any access outside them.
-// Checked beyond the sanitizers: main returns 0, the input layer is never written, nothing leaks.
+// The module's entry point under random hosts: the row loops' vector level, then one to three
+// commands (mostly renders) with records within their declared layouts but random contents (sizes,
+// row lengths, downsample ratios, parameter values, missing records and callbacks) and small random
+// images. Every layer owns exactly the bytes its record declares, so AddressSanitizer sees any
+// access outside them. Checked beyond the sanitizers: main returns 0, the input layer is never
+// written, nothing leaks.
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "fuzz_input.h"
 #include "host/ae_interface.h"
 #include "support/handles.h"
+#include "support/simd_level.h"
 
 extern "C" PF_Err EffectEntry(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                               PF_LayerDef *output, void *extra);
@@ -163,6 +165,8 @@ PF_Cmd Command(FuzzInput &in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzInput in(data, size);
+    // The row loops' vector level first (plain, SSE2, AVX2, AVX-512; capped at what the CPU runs).
+    orv::SetSimdLevel(static_cast<orv::SimdLevel>(in.Below(4)));
 
     Layer input, output;
     MakeLayer(in, &input);
