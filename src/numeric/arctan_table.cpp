@@ -25,7 +25,9 @@ float LookupInterpolated(const FunctionTable &table, float x) {
     const float u = (x + table.offset) * table.scale;
     const int32_t f = TruncToInt32(static_cast<double>(u) * 65536.0);
     uint32_t index = static_cast<uint32_t>(f) >> 16;
-    int32_t weight = (f >> 8) & 0xFF;
+    // Bits 8 to 15 (the fraction's upper 8 bits), taken from the unsigned word: the same bits as an
+    // arithmetic shift, without shifting a negative number.
+    int32_t weight = static_cast<int32_t>((static_cast<uint32_t>(f) >> 8) & 0xFFu);
     // Arguments outside the interval are the caller's error; they read the last sample rather than
     // beyond the table.
     if (index >= static_cast<uint32_t>(FunctionTable::kIntervals)) {
