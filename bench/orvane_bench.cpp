@@ -1,12 +1,16 @@
 // Benchmarks of the effect: whole renders through the module's `main` (as a host drives it) and each
 // pass on its own (through the core library), at every vector level this CPU runs, with memcpy of
 // the same frame as the yardstick and OpenCV's cv::LUT as the peer. Every figure is reported as a
-// ratio to memcpy (counter x_memcpy; medians in the closing table when repetitions are asked for).
+// ratio to memcpy of the same frame timed within the same benchmark (counter x_memcpy, thread CPU
+// time; medians in the closing table when repetitions are asked for).
 //
 //   orvane_bench [google-benchmark flags] [--frames=1080p,1080p-noise,2160p,2160p-noise]
 //                [--levels=scalar,sse2,avx2,avx512]
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -64,17 +68,54 @@ void SetBytes(benchmark::State &state, const Image &image) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(FrameBytes(image)));
 }
 
+// This thread's CPU time in seconds: the machine may be shared, and one thread does all the work.
+double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The median CPU time of a memcpy of the frame into `scratch` (11 copies after 2 unmeasured).
+double MemcpySeconds(const Image &in, Image &scratch) {
+    std::vector<double> times;
+    for (int i = 0; i < 13; ++i) {
+        const double t0 = ThreadSeconds();
+        std::memcpy(scratch.pixels.data(), in.pixels.data(), FrameBytes(in));
+        benchmark::ClobberMemory();
+        if (i >= 2) times.push_back(ThreadSeconds() - t0);
+    }
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+}
+
+// Runs the benchmark loop over `step` and reports x_memcpy: its CPU time per iteration over that of
+// a memcpy of the same frame, measured just before and just after the loop (so that both see the
+// same machine, whatever else it is doing).
+template <typename Step>
+void TimedAgainstMemcpy(benchmark::State &state, const Image &in, Step step) {
+    Image scratch = Image::Make(in.width, in.height);
+    step();  // first touch of every buffer, unmeasured
+    const double before = MemcpySeconds(in, scratch);
+    double spent = 0;
+    for (auto _ : state) {
+        const double t0 = ThreadSeconds();
+        step();
+        benchmark::ClobberMemory();
+        spent += ThreadSeconds() - t0;
+    }
+    const double after = MemcpySeconds(in, scratch);
+    const double reference = 0.5 * (before + after);
+    if (state.iterations() > 0 && reference > 0)
+        state.counters["x_memcpy"] = spent / static_cast<double>(state.iterations()) / reference;
+    SetBytes(state, in);
+}
+
 // ---- the yardstick and the peer -------------------------------------------------------------------
 
 void Memcpy(benchmark::State &state, const FrameSpec &spec) {
     const Image &in = FrameFor(spec);
     Image out = Image::Make(in.width, in.height);
-    for (auto _ : state) {
-        std::memcpy(out.pixels.data(), in.pixels.data(), FrameBytes(in));
-        benchmark::DoNotOptimize(out.pixels.data());
-        benchmark::ClobberMemory();
-    }
-    SetBytes(state, in);
+    TimedAgainstMemcpy(state, in, [&] { std::memcpy(out.pixels.data(), in.pixels.data(), FrameBytes(in)); });
 }
 
 // The table the renders use (Brightness 20, Contrast 30), built by the effect's own code.
@@ -97,12 +138,7 @@ void OpenCvLut(benchmark::State &state, const FrameSpec &spec) {
     for (int j = 0; j < 256; ++j) lut.at<cv::Vec4b>(0, j) = cv::Vec4b(uint8_t(j), table[j], table[j], table[j]);
     cv::Mat src(in.height, in.width, CV_8UC4, const_cast<uint8_t *>(in.pixels.data()), in.rowbytes);
     cv::Mat dst(out.height, out.width, CV_8UC4, out.pixels.data(), out.rowbytes);
-    for (auto _ : state) {
-        cv::LUT(src, lut, dst);
-        benchmark::DoNotOptimize(out.pixels.data());
-        benchmark::ClobberMemory();
-    }
-    SetBytes(state, in);
+    TimedAgainstMemcpy(state, in, [&] { cv::LUT(src, lut, dst); });
 }
 #endif
 
@@ -201,13 +237,12 @@ void WholeRender(benchmark::State &state, const FrameSpec &spec, const RenderCas
     Apply(host, c);
     const Image &in = FrameFor(spec);
     Image out = Image::Make(in.width, in.height);
-    for (auto _ : state) {
+    bool failed = false;
+    TimedAgainstMemcpy(state, in, [&] {
         host.ClearCalls();
-        if (host.Render(in, out) != 0) state.SkipWithError("render failed");
-        benchmark::DoNotOptimize(out.pixels.data());
-        benchmark::ClobberMemory();
-    }
-    SetBytes(state, in);
+        failed = failed || host.Render(in, out) != 0;
+    });
+    if (failed) state.SkipWithError("render failed");
 }
 
 // ---- passes on their own, through the core library -------------------------------------------------
@@ -263,7 +298,7 @@ void OnePass(benchmark::State &state, const FrameSpec &spec, Pass pass, const Re
     processor.RunMasked(false);  // a realistic destination for the channel pass
     orv::ChannelPass channels(views.source, views.destination,
                               pass == Pass::kChannelRed ? orv::kChannelsRed : orv::kChannelsDifference);
-    for (auto _ : state) {
+    TimedAgainstMemcpy(state, in, [&] {
         switch (pass) {
             case Pass::kLookupAll: processor.RunMasked(false); break;
             case Pass::kWeightedMix50: processor.RunWeighted(); break;
@@ -283,57 +318,34 @@ void OnePass(benchmark::State &state, const FrameSpec &spec, Pass pass, const Re
             case Pass::kChannelRed:
             case Pass::kChannelDifference: channels.Run(); break;
         }
-        benchmark::DoNotOptimize(out.pixels.data());
-        benchmark::ClobberMemory();
-    }
-    SetBytes(state, in);
+    });
 }
 
-// ---- ratios to memcpy ----------------------------------------------------------------------------
+// ---- the closing table -------------------------------------------------------------------------------
 
-// Adds x_memcpy (time / memcpy time of the same frame in this run) to every run, and prints a table
-// of the median ratios at the end.
+// Prints, after the usual output, each benchmark's x_memcpy (the median over repetitions when
+// there are repetitions).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override {
-        std::vector<Run> annotated = runs;
-        for (Run &run : annotated) {
-            const std::string name = run.run_name.function_name;
-            const std::string frame = name.substr(0, name.find('/'));
-            const bool yardstick = name == frame + "/memcpy";
-            const std::string aggregate = run.run_type == Run::RT_Aggregate ? run.aggregate_name : "";
-            if (aggregate == "stddev" || aggregate == "cv") continue;
-            // CPU time: the machine may be shared, and one thread does all the work.
-            const double time = run.GetAdjustedCPUTime();
-            if (yardstick) {
-                // Medians compare with medians; single runs with the latest memcpy run.
-                (aggregate.empty() ? lastMemcpy : memcpyByAggregate)[frame + "|" + aggregate] = time;
-                if (aggregate.empty()) lastMemcpy[frame] = time;
-            }
-            double reference = 0;
-            auto found = memcpyByAggregate.find(frame + "|" + aggregate);
-            if (!aggregate.empty() && found != memcpyByAggregate.end())
-                reference = found->second;
-            else if (lastMemcpy.count(frame))
-                reference = lastMemcpy[frame];
-            if (reference > 0) {
-                const double ratio = time / reference;
-                run.counters["x_memcpy"] = benchmark::Counter(ratio);
-                if (aggregate == "median" || (aggregate.empty() && !repeated)) medians[run.run_name.str()] = ratio;
-            }
+        for (const Run &run : runs) {
+            const auto ratio = run.counters.find("x_memcpy");
+            if (ratio == run.counters.end()) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type != Run::RT_Aggregate && !repeated)) ratios[run.run_name.str()] = ratio->second.value;
         }
-        ConsoleReporter::ReportRuns(annotated);
+        ConsoleReporter::ReportRuns(runs);
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        if (medians.empty()) return;
+        if (ratios.empty()) return;
         std::ostream &out = GetOutputStream();
         char line[128];
         std::snprintf(line, sizeof line, "\n%-56s %10s\n", repeated ? "benchmark (median of repetitions)" : "benchmark",
                       "x memcpy");
         out << line;
-        for (const auto &[name, ratio] : medians) {
+        for (const auto &[name, ratio] : ratios) {
             std::snprintf(line, sizeof line, "%-56s %10.2f\n", name.c_str(), ratio);
             out << line;
         }
@@ -343,8 +355,7 @@ public:
     bool repeated = false;
 
 private:
-    std::map<std::string, double> lastMemcpy, memcpyByAggregate;
-    std::map<std::string, double> medians;
+    std::map<std::string, double> ratios;
 };
 
 std::vector<std::string> Split(const std::string &text) {
@@ -438,8 +449,6 @@ int main(int argc, char **argv) {
         // The shipped module at the level it picks for itself.
         benchmark::RegisterBenchmark((f + "render/all_hard/shipped").c_str(), WholeRender, spec, cases[0], -1)
             ->Unit(benchmark::kMillisecond);
-        // The yardstick once more at the end of the frame's group, to show drift within the run.
-        benchmark::RegisterBenchmark((f + "memcpy/again").c_str(), Memcpy, spec)->Unit(benchmark::kMillisecond);
     }
 
     RatioReporter reporter;
