@@ -14,10 +14,10 @@
 // Only file-local functions follow: nothing shared with other files is compiled for AVX2.
 // clang takes the target as a function attribute over the same region.
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
 #else
 #pragma GCC push_options
-#pragma GCC target("avx2,fma")
+#pragma GCC target("avx2")
 #endif
 
 namespace orv {
@@ -92,7 +92,6 @@ struct S {
         const __m128 highSum = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(high, high), dy2));
         return _mm256_insertf128_ps(_mm256_castps128_ps256(lowSum), highSum, 1);
     }
-    static I Gather(const int32_t *table, I index) { return _mm256_i32gather_epi32(table, index, 4); }
 
     // 16-bit entries read as 32-bit words at twice the index (the table has two entries of padding),
     // the upper half cleared.

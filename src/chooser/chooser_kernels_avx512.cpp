@@ -99,7 +99,6 @@ struct S {
         return _mm512_castsi512_ps(_mm512_inserti64x4(_mm512_castsi256_si512(_mm256_castps_si256(lowSum)),
                                                       _mm256_castps_si256(highSum), 1));
     }
-    static I Gather(const int32_t *table, I index) { return _mm512_i32gather_epi32(index, table, 4); }
 
     // 16-bit entries, 64 to a register pair, looked up with vpermi2w on the low six bits of each
     // index and a tree of blends on the higher ones.

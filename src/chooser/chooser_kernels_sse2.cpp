@@ -100,11 +100,6 @@ struct S {
         return _mm_movelh_ps(_mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(low, low), dy2)),
                              _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(high, high), dy2)));
     }
-    static I Gather(const int32_t *table, I index) {
-        int32_t at[4];
-        std::memcpy(at, &index, sizeof at);
-        return _mm_setr_epi32(table[at[0]], table[at[1]], table[at[2]], table[at[3]]);
-    }
 
     // 16-bit entries, read by index.
     template <int32_t Entries>

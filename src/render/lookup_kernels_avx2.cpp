@@ -13,10 +13,10 @@
 // Only file-local functions follow: nothing shared with other files is compiled for AVX2.
 // clang takes the target as a function attribute over the same region.
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
 #else
 #pragma GCC push_options
-#pragma GCC target("avx2,fma")
+#pragma GCC target("avx2")
 #endif
 
 namespace orv {

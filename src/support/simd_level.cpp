@@ -18,7 +18,7 @@ SimdLevel Detect() {
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi"))
         return SimdLevel::kAvx512;
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return SimdLevel::kAvx2;
+    if (__builtin_cpu_supports("avx2")) return SimdLevel::kAvx2;
     if (__builtin_cpu_supports("sse2")) return SimdLevel::kSse2;
 #endif
     return SimdLevel::kScalar;

@@ -11,7 +11,7 @@ namespace orv {
 enum class SimdLevel : int32_t {
     kScalar = 0,  // plain C++ loops, no intrinsics
     kSse2 = 1,    // every x86-64 CPU; the floor of the 32-bit module
-    kAvx2 = 2,    // AVX2 with FMA
+    kAvx2 = 2,    // AVX2
     kAvx512 = 3   // AVX-512 F, BW, VL and VBMI
 };
 constexpr int32_t kSimdLevelCount = 4;
