@@ -87,19 +87,41 @@ void DifferenceRow(const Plan &p, const PF_Pixel *source, PF_Pixel *destination,
     }
 }
 
-// The selection pixel by pixel on 32-bit words, then the difference over the row just written (it
-// is still in the first-level cache).
+// The identity table: the bytes a plan does not mark read through it, so that every byte of a
+// pixel takes one table read and no test.
+constexpr struct Identity {
+    uint8_t entry[256];
+    constexpr Identity() : entry() {
+        for (int i = 0; i < 256; ++i) entry[i] = static_cast<uint8_t>(i);
+    }
+} kIdentity;
+
+template <RowChosen Chosen>
+void MaskedRow(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, const uint8_t *mask,
+               int32_t count) {
+    const uint8_t *t[4];
+    for (int i = 0; i < 4; ++i) t[i] = plan.lanes[i] ? plan.table : kIdentity.entry;
+    const uint8_t *in = reinterpret_cast<const uint8_t *>(source);
+    uint8_t *out = reinterpret_cast<uint8_t *>(destination);
+    for (int32_t x = 0; x < count; ++x, in += 4, out += 4) {
+        if (Chosen == RowChosen::kEvery || (Chosen == RowChosen::kByMask && mask[x] != 0)) {
+            out[0] = t[0][in[0]], out[1] = t[1][in[1]], out[2] = t[2][in[2]], out[3] = t[3][in[3]];
+        } else {
+            std::memcpy(out, in, 4);
+        }
+    }
+}
+
+// The selection pixel by pixel, byte by byte as the plain loop does, then the difference over the
+// row just written (it is still in the first-level cache).
 void Masked(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, RowChosen chosen,
             const uint8_t *mask, int32_t count) {
-    const Plan p = MakePlan(plan);
-    for (int32_t x = 0; x < count; ++x) {
-        uint32_t s;
-        std::memcpy(&s, source + x, 4);
-        const bool take = chosen == RowChosen::kEvery || (chosen == RowChosen::kByMask && mask[x] != 0);
-        const uint32_t d = take ? AdjustedWord(p, s) : s;
-        std::memcpy(destination + x, &d, 4);
+    switch (chosen) {
+        case RowChosen::kEvery: MaskedRow<RowChosen::kEvery>(plan, source, destination, mask, count); break;
+        case RowChosen::kByMask: MaskedRow<RowChosen::kByMask>(plan, source, destination, mask, count); break;
+        case RowChosen::kNone: MaskedRow<RowChosen::kNone>(plan, source, destination, mask, count); break;
     }
-    if (p.difference) DifferenceRow(p, source, destination, count);
+    if (plan.difference) DifferenceRow(MakePlan(plan), source, destination, count);
 }
 
 // Per byte (a w + b (256 - w)) >> 8 = (b 256 + (a - b) w) >> 8 for weights w in 0..256 given in
