@@ -198,19 +198,8 @@ void Restore(const PF_Pixel *source, PF_Pixel *destination, const uint8_t keep[4
 }
 
 void Difference(const PF_Pixel *source, PF_Pixel *destination, int32_t count) {
-    const uint8_t colourLanes[4] = {0, 0xFF, 0xFF, 0xFF};
-    const __m128i colour = _mm_set1_epi32(static_cast<int32_t>(Word(colourLanes)));
-    int32_t x = 0;
-    for (; x < count; x += kStep) {
-        const int32_t n = count - x < kStep ? count - x : kStep;
-        PF_Pixel s[kStep] = {}, d[kStep] = {};
-        std::memcpy(s, source + x, sizeof(PF_Pixel) * n);
-        std::memcpy(d, destination + x, sizeof(PF_Pixel) * n);
-        const __m128i vs = Load(s), vd = Load(d);
-        const __m128i distance = _mm_or_si128(_mm_subs_epu8(vs, vd), _mm_subs_epu8(vd, vs));
-        Store(d, Select(colour, distance, vd));
-        std::memcpy(destination + x, d, sizeof(PF_Pixel) * n);
-    }
+    const LookupPlan plan{kIdentity.entry, {0, 0, 0, 0}, true};
+    DifferenceRow(MakePlan(plan), source, destination, count);
 }
 
 const LookupKernels kKernels = {Masked, Weighted, Restore, Difference};
