@@ -332,7 +332,8 @@ public:
             const auto ratio = run.counters.find("x_memcpy");
             if (ratio == run.counters.end()) continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type != Run::RT_Aggregate && !repeated)) ratios[run.run_name.str()] = ratio->second.value;
+            if (median || (run.run_type != Run::RT_Aggregate && !repeated))
+                ratios[run.run_name.str()] = ratio->second.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -426,7 +427,8 @@ int main(int argc, char **argv) {
                 benchmark::RegisterBenchmark((f + "render/" + c.name + l).c_str(), WholeRender, spec, c, level)
                     ->Unit(benchmark::kMillisecond);
             const RenderCase all{"all", 1, false, 0, 1};
-            benchmark::RegisterBenchmark((f + "pass/lookup_all" + l).c_str(), OnePass, spec, Pass::kLookupAll, all, level)
+            benchmark::RegisterBenchmark((f + "pass/lookup_all" + l).c_str(), OnePass, spec, Pass::kLookupAll, all,
+                                         level)
                 ->Unit(benchmark::kMillisecond);
             benchmark::RegisterBenchmark((f + "pass/weighted_mix50" + l).c_str(), OnePass, spec, Pass::kWeightedMix50,
                                          all, level)

@@ -174,7 +174,8 @@ TEST(Simd, LookupRowKernelsMatchPlainRows) {
 
                 const std::vector<int32_t> weights = RandomWeights(rng, n);
                 const int32_t factor = rng() % 4 == 0 ? 0 : static_cast<int32_t>(rng() % 257);
-                const int32_t uniforms[] = {0, 256, static_cast<int32_t>(rng() % 257), static_cast<int32_t>(rng() % 600) - 200};
+                const int32_t uniforms[] = {0, 256, static_cast<int32_t>(rng() % 257),
+                                            static_cast<int32_t>(rng() % 600) - 200};
                 for (int scaled = 0; scaled < 2; ++scaled)
                     for (int kind = 0; kind < 5; ++kind) {
                         // kind 0: the weights; 1..4: none, every pixel at a uniform weight.
@@ -185,7 +186,8 @@ TEST(Simd, LookupRowKernelsMatchPlainRows) {
                                     uniform, scaled != 0, factor, n);
                         for (int i = 0; i < 8; ++i) ASSERT_EQ(got[4 * n + i], 0x5A) << what << " wrote past the row";
                         got.resize(4 * n);
-                        const std::vector<uint8_t> expected = PlainWeighted(c, source, given, uniform, scaled != 0, factor);
+                        const std::vector<uint8_t> expected =
+                            PlainWeighted(c, source, given, uniform, scaled != 0, factor);
                         ASSERT_EQ(got, expected) << what << " weighted scaled " << scaled << " k " << factor
                                                  << " uniform " << (given ? -1 : uniform) << " at "
                                                  << Where(FirstDifference(got, expected));
@@ -194,8 +196,8 @@ TEST(Simd, LookupRowKernelsMatchPlainRows) {
                 // Channel pass rows: restore some bytes, or the difference (alpha kept).
                 std::vector<uint8_t> destination = RandomBytes(rng, 4 * n);
                 std::vector<uint8_t> restored = destination, expected = destination;
-                const uint8_t keep[4] = {0, static_cast<uint8_t>(rng() & 1 ? 0xFF : 0),
-                                         static_cast<uint8_t>(rng() & 1 ? 0xFF : 0), static_cast<uint8_t>(rng() & 1 ? 0xFF : 0)};
+                uint8_t keep[4] = {0, 0, 0, 0};
+                for (int i = 1; i < 4; ++i) keep[i] = rng() & 1 ? 0xFF : 0;
                 k->restore(s, reinterpret_cast<PF_Pixel *>(restored.data()), keep, n);
                 for (int32_t x = 0; x < n; ++x)
                     for (int i = 0; i < 4; ++i)
@@ -247,12 +249,14 @@ TEST(Simd, MeasuresOfEveryColourMatchThePlainMeasures) {
                         }
                 };
                 check(orv::kChooseLuma, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return orv::Luma256(p); });
-                check(orv::kChooseSaturation, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return orv::Saturation(p); });
+                check(orv::kChooseSaturation, PF_Pixel{},
+                      [](const PF_Pixel &p, PF_Pixel) { return orv::Saturation(p); });
                 check(orv::kChooseHue, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return orv::Hue(p); });
                 check(orv::kChooseLightness, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return orv::Lightness(p); });
                 check(orv::kChooseAlpha, PF_Pixel{}, [](const PF_Pixel &p, PF_Pixel) { return int32_t{p.alpha}; });
                 for (const PF_Pixel &c : colours)
-                    check(orv::kChooseRgbDiff, c, [](const PF_Pixel &p, PF_Pixel c2) { return orv::ColorDistance(c2, p); });
+                    check(orv::kChooseRgbDiff, c,
+                          [](const PF_Pixel &p, PF_Pixel c2) { return orv::ColorDistance(c2, p); });
                 if (mismatches) return;
             }
         }
@@ -310,8 +314,8 @@ TEST(Simd, ChooserRowOperationsMatchTheScalarLevel) {
         for (int shape = 0; shape < 20; ++shape)
             for (int repeat = 0; repeat < 8; ++repeat) {
                 const bool wide = mode >= orv::kChoosePoint && mode <= orv::kChooseAngle && repeat >= 5;
-                const int32_t width = wide ? 200 + static_cast<int32_t>(rng() % 1300) : 1 + static_cast<int32_t>(rng() % 67);
-                const int32_t height = wide ? 1 + static_cast<int32_t>(rng() % 900) : 1 + static_cast<int32_t>(rng() % 7);
+                const int32_t width = static_cast<int32_t>(wide ? 200 + rng() % 1300 : 1 + rng() % 67);
+                const int32_t height = static_cast<int32_t>(wide ? 1 + rng() % 900 : 1 + rng() % 7);
                 const orv::ChooserSettings s = RandomChooserSettings(rng, mode, shape, width, height);
                 const uint8_t option = rng() % 4 == 0 ? 1 : 0;
                 Frame frame(width, height);

@@ -66,8 +66,9 @@ inline __m128i Finish(const Plan &p, __m128i source, __m128i result) {
 inline __m128i AdjustedFour(const Plan &p, const PF_Pixel *source) {
     uint32_t words[kStep];
     std::memcpy(words, source, sizeof words);
-    return _mm_set_epi32(static_cast<int32_t>(AdjustedWord(p, words[3])), static_cast<int32_t>(AdjustedWord(p, words[2])),
-                         static_cast<int32_t>(AdjustedWord(p, words[1])), static_cast<int32_t>(AdjustedWord(p, words[0])));
+    for (uint32_t &w : words) w = AdjustedWord(p, w);
+    return _mm_set_epi32(static_cast<int32_t>(words[3]), static_cast<int32_t>(words[2]), static_cast<int32_t>(words[1]),
+                         static_cast<int32_t>(words[0]));
 }
 
 // Red, green, blue of the written row become |source - destination|, four pixels at a time.
