@@ -46,15 +46,15 @@ struct FrameSpec {
     bool photo;
 };
 
-const Image &FrameFor(const FrameSpec &spec) {
+const Image &FrameFor(const FrameSpec &frameSpec) {
     static std::map<std::string, std::unique_ptr<Image>> frames;
-    auto &slot = frames[spec.name];
+    auto &slot = frames[frameSpec.name];
     if (!slot) {
         std::string error;
-        Image image = spec.photo ? orvbench::PhotoFrame(spec.width, spec.height, &error)
-                                 : orvbench::NoiseFrame(spec.width, spec.height, 20240611u);
+        Image image = frameSpec.photo ? orvbench::PhotoFrame(frameSpec.width, frameSpec.height, &error)
+                                 : orvbench::NoiseFrame(frameSpec.width, frameSpec.height, 20240611u);
         if (image.pixels.empty()) {
-            std::fprintf(stderr, "cannot make frame %s: %s\n", spec.name.c_str(), error.c_str());
+            std::fprintf(stderr, "cannot make frame %s: %s\n", frameSpec.name.c_str(), error.c_str());
             std::exit(2);
         }
         slot = std::make_unique<Image>(std::move(image));
@@ -112,8 +112,8 @@ void TimedAgainstMemcpy(benchmark::State &state, const Image &in, Step step) {
 
 // ---- the yardstick and the peer -------------------------------------------------------------------
 
-void Memcpy(benchmark::State &state, const FrameSpec &spec) {
-    const Image &in = FrameFor(spec);
+void Memcpy(benchmark::State &state, const FrameSpec &frameSpec) {
+    const Image &in = FrameFor(frameSpec);
     Image out = Image::Make(in.width, in.height);
     TimedAgainstMemcpy(state, in, [&] { std::memcpy(out.pixels.data(), in.pixels.data(), FrameBytes(in)); });
 }
@@ -129,9 +129,9 @@ std::vector<uint8_t> BenchTable() {
 #ifdef ORV_BENCH_OPENCV
 // cv::LUT on one thread with a four-channel table: identity on byte 0 (alpha), the effect's table on
 // red, green and blue.
-void OpenCvLut(benchmark::State &state, const FrameSpec &spec) {
+void OpenCvLut(benchmark::State &state, const FrameSpec &frameSpec) {
     cv::setNumThreads(1);
-    const Image &in = FrameFor(spec);
+    const Image &in = FrameFor(frameSpec);
     Image out = Image::Make(in.width, in.height);
     const std::vector<uint8_t> table = BenchTable();
     cv::Mat lut(1, 256, CV_8UC4);
@@ -217,9 +217,10 @@ std::vector<RenderCase> RenderCases() {
 
 using SetLevelProc = int (*)(int);
 
-void WholeRender(benchmark::State &state, const FrameSpec &spec, const RenderCase &c, int level) {
+void WholeRender(benchmark::State &state, const FrameSpec &frameSpec, const RenderCase &c, int level) {
     // A forced level needs the test build of the module (it exports the setter); -1 = the shipped one.
     aehost::Module *module = nullptr;
+    (void)level;  // without the test build only the shipped module's own level can be measured
 #ifdef ORV_FAULT_MODULE_PATH
     if (level >= 0) {
         module = &LoadModule(ORV_FAULT_MODULE_PATH);
@@ -235,7 +236,7 @@ void WholeRender(benchmark::State &state, const FrameSpec &spec, const RenderCas
     host.GlobalSetup();
     host.ParamsSetup();
     Apply(host, c);
-    const Image &in = FrameFor(spec);
+    const Image &in = FrameFor(frameSpec);
     Image out = Image::Make(in.width, in.height);
     bool failed = false;
     TimedAgainstMemcpy(state, in, [&] {
@@ -282,12 +283,12 @@ orv::ChooserSettings SettingsFor(const RenderCase &c, int32_t width, int32_t hei
 
 enum class Pass { kLookupAll, kWeightedMix50, kChooserMask, kChooserWeights, kChannelRed, kChannelDifference };
 
-void OnePass(benchmark::State &state, const FrameSpec &spec, Pass pass, const RenderCase &c, int level) {
+void OnePass(benchmark::State &state, const FrameSpec &frameSpec, Pass pass, const RenderCase &c, int level) {
     if (static_cast<int>(orv::SetSimdLevel(static_cast<SimdLevel>(level))) != level) {
         state.SkipWithError("level not available");
         return;
     }
-    const Image &in = FrameFor(spec);
+    const Image &in = FrameFor(frameSpec);
     Image out = Image::Make(in.width, in.height);
     Views views(in, out);
     const orv::ChooserSettings settings = SettingsFor(c, in.width, in.height);
@@ -413,43 +414,43 @@ int main(int argc, char **argv) {
 
     const std::vector<RenderCase> cases = RenderCases();
     for (const std::string &frameName : frameNames) {
-        FrameSpec spec{frameName, 1920, 1080, true};
-        if (frameName.rfind("2160p", 0) == 0) spec.width = 3840, spec.height = 2160;
-        if (frameName.find("-noise") != std::string::npos) spec.photo = false;
+        FrameSpec frameSpec{frameName, 1920, 1080, true};
+        if (frameName.rfind("2160p", 0) == 0) frameSpec.width = 3840, frameSpec.height = 2160;
+        if (frameName.find("-noise") != std::string::npos) frameSpec.photo = false;
         const std::string f = frameName + "/";
-        benchmark::RegisterBenchmark((f + "memcpy").c_str(), Memcpy, spec)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((f + "memcpy").c_str(), Memcpy, frameSpec)->Unit(benchmark::kMillisecond);
 #ifdef ORV_BENCH_OPENCV
-        benchmark::RegisterBenchmark((f + "cv_lut").c_str(), OpenCvLut, spec)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((f + "cv_lut").c_str(), OpenCvLut, frameSpec)->Unit(benchmark::kMillisecond);
 #endif
         for (int level : levels) {
             const std::string l = std::string("/") + orv::SimdLevelName(static_cast<SimdLevel>(level));
             for (const RenderCase &c : cases)
-                benchmark::RegisterBenchmark((f + "render/" + c.name + l).c_str(), WholeRender, spec, c, level)
+                benchmark::RegisterBenchmark((f + "render/" + c.name + l).c_str(), WholeRender, frameSpec, c, level)
                     ->Unit(benchmark::kMillisecond);
             const RenderCase all{"all", 1, false, 0, 1};
-            benchmark::RegisterBenchmark((f + "pass/lookup_all" + l).c_str(), OnePass, spec, Pass::kLookupAll, all,
+            benchmark::RegisterBenchmark((f + "pass/lookup_all" + l).c_str(), OnePass, frameSpec, Pass::kLookupAll, all,
                                          level)
                 ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark((f + "pass/weighted_mix50" + l).c_str(), OnePass, spec, Pass::kWeightedMix50,
+            benchmark::RegisterBenchmark((f + "pass/weighted_mix50" + l).c_str(), OnePass, frameSpec, Pass::kWeightedMix50,
                                          all, level)
                 ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark((f + "pass/channel_red" + l).c_str(), OnePass, spec, Pass::kChannelRed, all,
+            benchmark::RegisterBenchmark((f + "pass/channel_red" + l).c_str(), OnePass, frameSpec, Pass::kChannelRed, all,
                                          level)
                 ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark((f + "pass/channel_difference" + l).c_str(), OnePass, spec,
+            benchmark::RegisterBenchmark((f + "pass/channel_difference" + l).c_str(), OnePass, frameSpec,
                                          Pass::kChannelDifference, all, level)
                 ->Unit(benchmark::kMillisecond);
             for (const RenderCase &c : cases) {
                 if (c.choose == 1) continue;
                 const std::string base = c.name.substr(0, c.name.rfind('_'));
                 benchmark::RegisterBenchmark((f + "pass/chooser_" + base + (c.soft ? "_weights" : "_mask") + l).c_str(),
-                                             OnePass, spec, c.soft ? Pass::kChooserWeights : Pass::kChooserMask, c,
+                                             OnePass, frameSpec, c.soft ? Pass::kChooserWeights : Pass::kChooserMask, c,
                                              level)
                     ->Unit(benchmark::kMillisecond);
             }
         }
         // The shipped module at the level it picks for itself.
-        benchmark::RegisterBenchmark((f + "render/all_hard/shipped").c_str(), WholeRender, spec, cases[0], -1)
+        benchmark::RegisterBenchmark((f + "render/all_hard/shipped").c_str(), WholeRender, frameSpec, cases[0], -1)
             ->Unit(benchmark::kMillisecond);
     }
 
