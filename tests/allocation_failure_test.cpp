@@ -47,22 +47,7 @@ bool HooksPresent() {
     return h.fail && h.failFrom && h.count && h.live && h.newHandle;
 }
 
-void Apply(Host &host, const HostValues &v) {
-    host.ResetValues();
-    host.SetSlider("Brightness", v.brightness);
-    host.SetSlider("Contrast", v.contrast);
-    host.SetPopup("Channels", v.channels);
-    host.SetSlider("Mix with Original", v.mix);
-    host.SetPopup("Choose Pixels by", v.choosePixels);
-    host.SetColor("Color", v.color);
-    host.SetSlider("Range Start", v.rangeStart);
-    host.SetSlider("Range End", v.rangeEnd);
-    host.SetAngle("Angle Start", v.angleStart);
-    host.SetAngle("Angle End", v.angleEnd);
-    host.SetCheckbox("Reverse Range", v.reverse);
-    host.SetSlider("Blend", v.blend);
-    host.SetSlider("Stretch", v.stretch);
-}
+void Apply(Host &host, const HostValues &v) { orvtest::ApplyHostValues(host, v); }
 
 int MemoryMessages(const Host &host) {
     int n = 0;

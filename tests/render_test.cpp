@@ -17,23 +17,7 @@ using orvref::HostValues;
 
 namespace {
 
-void Apply(Host &host, const HostValues &v) {
-    host.ResetValues();
-    host.SetSlider("Brightness", v.brightness);
-    host.SetSlider("Contrast", v.contrast);
-    host.SetPopup("Channels", v.channels);
-    host.SetSlider("Mix with Original", v.mix);
-    host.SetPopup("Choose Pixels by", v.choosePixels);
-    if (v.centerSet) host.SetPoint("Center", v.centerX, v.centerY);
-    host.SetColor("Color", v.color);
-    host.SetSlider("Range Start", v.rangeStart);
-    host.SetSlider("Range End", v.rangeEnd);
-    host.SetAngle("Angle Start", v.angleStart);
-    host.SetAngle("Angle End", v.angleEnd);
-    host.SetCheckbox("Reverse Range", v.reverse);
-    host.SetSlider("Blend", v.blend);
-    host.SetSlider("Stretch", v.stretch);
-}
+void Apply(Host &host, const HostValues &v) { orvtest::ApplyHostValues(host, v); }
 
 std::string Describe(const HostValues &v) {
     std::ostringstream s;

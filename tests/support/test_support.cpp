@@ -31,6 +31,24 @@ std::unique_ptr<aehost::Host> ReadyHost(aehost::Module &module) {
     return host;
 }
 
+void ApplyHostValues(aehost::Host &host, const orvref::HostValues &v) {
+    host.ResetValues();
+    host.SetSlider("Brightness", v.brightness);
+    host.SetSlider("Contrast", v.contrast);
+    host.SetPopup("Channels", v.channels);
+    host.SetSlider("Mix with Original", v.mix);
+    host.SetPopup("Choose Pixels by", v.choosePixels);
+    if (v.centerSet) host.SetPoint("Center", v.centerX, v.centerY);
+    host.SetColor("Color", v.color);
+    host.SetSlider("Range Start", v.rangeStart);
+    host.SetSlider("Range End", v.rangeEnd);
+    host.SetAngle("Angle Start", v.angleStart);
+    host.SetAngle("Angle End", v.angleEnd);
+    host.SetCheckbox("Reverse Range", v.reverse);
+    host.SetSlider("Blend", v.blend);
+    host.SetSlider("Stretch", v.stretch);
+}
+
 aehost::Image RandomImage(std::mt19937 &rng, int32_t width, int32_t height, int32_t padding) {
     aehost::Image image = aehost::Image::Make(width, height, width * 4 + padding);
     std::uniform_int_distribution<int> byte(0, 255);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "aehost.h"
+#include "reference/render_reference.h"
 
 namespace orvtest {
 
@@ -17,6 +18,10 @@ aehost::Module &FaultModule();
 
 // A host that has run global set-up and parameter set-up on the module.
 std::unique_ptr<aehost::Host> ReadyHost(aehost::Module &module);
+
+// Sets every parameter of the host to the given values (each parameter by its registered name);
+// the centre only when the values say it is set, else it stays at its default.
+void ApplyHostValues(aehost::Host &host, const orvref::HostValues &v);
 
 // An image of seeded random bytes (all four channels), with optional row padding in bytes.
 aehost::Image RandomImage(std::mt19937 &rng, int32_t width, int32_t height, int32_t padding = 0);
