@@ -245,7 +245,12 @@ Outcome RunPng(const std::string &input, const std::string &output, const FrameF
         for (size_t i = 0; i < mask.size(); ++i) mask[i] = result.pixels[4 * i + 1];
         encoded = EncodePngGrey(result.width, result.height, mask.data(), &file, &error);
     } else {
-        encoded = EncodePngRgba(result, &picture.tags, &file, &error);
+        std::string dropped;
+        PngTags tags = WritableTags(picture.tags, &dropped);
+        if (!dropped.empty())
+            std::fprintf(stderr, "orvane: warning: %s was written without %s's %s\n", output.c_str(), input.c_str(),
+                         dropped.c_str());
+        encoded = EncodePngRgba(result, &tags, &file, &error);
     }
     if (!encoded) return Outcome::Fail(2, error);
     return WriteWhole(output, file);

@@ -40,6 +40,12 @@ bool LooksLikePng(const std::string &path);
 // Reads a PNG. False with a message when it cannot be read or its size is beyond the effect's.
 bool ReadPng(const std::string &path, PngPicture *picture, std::string *error);
 
+// The tags as they can be written: a profile libpng's writer refuses is left out (with the sRGB chunk
+// in its place when libpng recognised it as an sRGB profile). *dropped says what was left out and why,
+// empty when everything is kept.
+// Example: ICC profile "ICC Profile" (libpng refuses to write it: known incorrect sRGB profile).
+PngTags WritableTags(const PngTags &tags, std::string *dropped);
+
 // Encodes 8-bit RGBA (from ARGB) or 8-bit grey (from one byte per pixel) into memory.
 bool EncodePngRgba(const aehost::Image &image, const PngTags *tags, std::vector<uint8_t> *file, std::string *error);
 bool EncodePngGrey(int32_t width, int32_t height, const uint8_t *grey, std::vector<uint8_t> *file,
