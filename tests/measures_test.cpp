@@ -1,50 +1,36 @@
-// The chooser's per-pixel functions: colour measures, ramps, angles and helpers, as exact tables,
-// and Hue and Saturation over every colour against independent long-double computations.
+// The chooser's per-pixel measures over every colour at every level against the independent
+// reference, the rules with hand-worked rounding as tables, and the arctangent table behind Angle.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <limits>
+#include <random>
 
+#include "chooser/chooser_kernels.h"
 #include "chooser/measures.h"
+#include "numeric/arctan_table.h"
 #include "reference/chooser_reference.h"
+#include "support/test_support.h"
 
 namespace {
-
-PF_Pixel Rgb(int r, int g, int b) {
-    // Alpha 77 throughout: no measure looks at it.
-    return PF_Pixel{77, static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
-}
 
 TEST(Measures, ColourTable) {
     const struct {
         int r, g, b;
         int32_t luma256, luma, lightness, saturation, hue;
     } cases[] = {
-        {255, 0, 0, 19635, 76, 127, 255, 0},        // red
-        {0, 255, 0, 38250, 149, 127, 255, 120},     // green
-        {0, 0, 255, 7395, 28, 127, 255, 240},       // blue
-        {255, 255, 0, 57885, 226, 127, 255, 60},    // yellow (red wins the tie)
-        {0, 255, 255, 45645, 178, 127, 255, 180},   // cyan (green wins the tie)
-        {255, 0, 255, 27030, 105, 127, 255, 300},   // magenta
-        {255, 255, 255, 65280, 255, 255, 0, 0},     // white
-        {0, 0, 0, 0, 0, 0, 0, 0},                   // black
-        {128, 128, 128, 32768, 128, 128, 0, 0},     // grey
-        {255, 0, 1, 19664, 76, 127, 255, 0},        // -0.235 degrees truncates to 0, not 359
-        {255, 0, 5, 19780, 77, 127, 255, 359},      // -1.18 degrees
-        {100, 50, 0, 15200, 59, 50, 255, 30},
+        {255, 0, 0, 19635, 76, 127, 255, 0},     {0, 255, 255, 45645, 178, 127, 255, 180},  // cyan: green wins the tie
+        {255, 255, 0, 57885, 226, 127, 255, 60}, {255, 255, 255, 65280, 255, 255, 0, 0},
+        {255, 0, 1, 19664, 76, 127, 255, 0},      // -0.235 degrees truncates to 0, not 359
+        {255, 0, 5, 19780, 77, 127, 255, 359},    // -1.18 degrees
         {200, 150, 100, 40800, 159, 150, 121, 30},  // above half lightness: 100 / 210
-        {10, 20, 30, 4640, 18, 20, 127, 210},       // 0.5 x 255 = 127.5
-        {199, 56, 56, 25347, 99, 127, 143, 0},      // sum 255: delta / sum
-        {200, 56, 56, 25424, 99, 128, 144, 0},      // sum 256: delta / (510 - sum)
-        // 2 - 2/3 held as a float is 1.33333337, x 60 = 80; rounding -2/3 first gives 79.
-        {2, 3, 0, 604, 2, 1, 255, 80},
-        // 3.8 as a float is 3.79999995; x 60 = 227.999997 rounds to 228 in single precision.
-        {0, 1, 5, 295, 1, 2, 255, 228},
+        {199, 56, 56, 25347, 99, 127, 143, 0},    // sum 255: delta / sum
+        {200, 56, 56, 25424, 99, 128, 144, 0},    // sum 256: delta / (510 - sum)
+        {2, 3, 0, 604, 2, 1, 255, 80},   // 2 - 2/3 held as a float is 1.33333337, x 60 = 80
+        {0, 1, 5, 295, 1, 2, 255, 228},  // 3.8f x 60 = 227.999997 rounds to 228 in single precision
     };
     for (const auto &c : cases) {
-        const PF_Pixel p = Rgb(c.r, c.g, c.b);
+        const PF_Pixel p{77, uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)};
         SCOPED_TRACE(testing::Message() << "RGB " << c.r << "," << c.g << "," << c.b);
         EXPECT_EQ(orv::Luma256(p), c.luma256);
         EXPECT_EQ(orv::Luma(p), c.luma);
@@ -54,164 +40,133 @@ TEST(Measures, ColourTable) {
     }
 }
 
-// Every colour: Hue and Saturation as the reference computes them in long double with the stated
-// roundings, and Saturation also as the exact integer quotient delta x 255 / divisor, which the
-// single-precision steps happen never to move.
-TEST(Measures, HueAndSaturationOfEveryColour) {
-    long mismatches = 0;
-    for (int r = 0; r < 256; ++r)
-        for (int g = 0; g < 256; ++g)
+// Every colour (alpha varying with it) at every level; Saturation also as the exact integer
+// quotient delta x 255 / divisor, which the single-precision steps never move.
+TEST(Measures, EveryColourAtEveryLevel) {
+    const PF_Pixel colours[] = {{0, 0, 0, 0}, {255, 255, 255, 255}, {9, 200, 17, 140}};
+    std::vector<PF_Pixel> row(256);
+    std::vector<int32_t> got(256);
+    for (orv::SimdLevel level : orvtest::Levels()) {
+        const orv::ChooserKernels *k = orv::ChooserKernelsFor(level);
+        using Plain = int32_t (*)(const PF_Pixel &, PF_Pixel);
+        const auto check = [&](int32_t mode, PF_Pixel color, Plain plain, Plain ref) {
+            if (k) k->measure(mode, color, row.data(), got.data(), 256);
             for (int b = 0; b < 256; ++b) {
-                const PF_Pixel p = Rgb(r, g, b);
-                const int mx = std::max(r, std::max(g, b)), mn = std::min(r, std::min(g, b));
-                const int sum = mx + mn;
-                const int exactSaturation = mx == mn ? 0 : (mx - mn) * 255 / (sum <= 255 ? sum : 510 - sum);
-                if (orv::Hue(p) != orvref::RefHue(p) || orv::Saturation(p) != orvref::RefSaturation(p) ||
-                    orv::Saturation(p) != exactSaturation) {
-                    if (++mismatches <= 5)
-                        ADD_FAILURE() << "RGB " << r << "," << g << "," << b << ": hue " << orv::Hue(p) << " expected "
-                                      << orvref::RefHue(p) << ", saturation " << orv::Saturation(p) << " expected "
-                                      << exactSaturation;
+                const int32_t value = k ? got[size_t(b)] : plain(row[size_t(b)], color);
+                if (value != ref(row[size_t(b)], color)) {
+                    const PF_Pixel &p = row[size_t(b)];
+                    return testing::AssertionResult(false) << orv::SimdLevelName(level) << " mode " << mode << " RGB "
+                                                           << int(p.red) << "," << int(p.green) << "," << int(p.blue)
+                                                           << ": " << value << " expected " << ref(p, color);
                 }
             }
-    EXPECT_EQ(mismatches, 0);
-}
-
-// The two rounding steps of Hue matter: over all colours, rounding the sector position twice
-// (quotient, then the +2 or +4) or leaving h x 60 unrounded would change thousands of hues.
-TEST(Measures, HueRoundingStepsAreDistinguishedByManyColours) {
-    long roundedTwice = 0, productUnrounded = 0;
-    for (int r = 0; r < 256; ++r)
-        for (int g = 0; g < 256; ++g)
-            for (int b = 0; b < 256; ++b) {
-                const int mx = std::max(r, std::max(g, b)), mn = std::min(r, std::min(g, b));
-                if (mx == mn) continue;
-                const long double delta = mx - mn;
-                long double quotient, offset;
-                if (r == mx) {
-                    quotient = (g - b) / delta;
-                    offset = 0;
-                } else if (g == mx) {
-                    quotient = (b - r) / delta;
-                    offset = 2;
-                } else {
-                    quotient = (r - g) / delta;
-                    offset = 4;
-                }
-                const auto wrap = [](int32_t v) { return v < 0 ? v + 360 : v; };
-                const float twice = static_cast<float>(static_cast<float>(quotient) + static_cast<float>(offset));
-                const float once = static_cast<float>(quotient + offset);
-                const int32_t hue = orv::Hue(Rgb(r, g, b));
-                roundedTwice += hue != wrap(orvref::RefTrunc(static_cast<float>(static_cast<long double>(twice) * 60)));
-                productUnrounded += hue != wrap(orvref::RefTrunc(static_cast<long double>(once) * 60));
+            return testing::AssertionSuccess();
+        };
+        for (int r = 0; r < 256; ++r)
+            for (int g = 0; g < 256; ++g) {
+                for (int b = 0; b < 256; ++b) row[size_t(b)] = PF_Pixel{uint8_t(r ^ g ^ b), uint8_t(r), uint8_t(g), uint8_t(b)};
+                ASSERT_TRUE(check(orv::kChooseLuma, {}, [](const PF_Pixel &p, PF_Pixel) { return orv::Luma256(p); },
+                                  [](const PF_Pixel &p, PF_Pixel) { return orvref::RefLuma256(p); }));
+                ASSERT_TRUE(check(orv::kChooseSaturation, {}, [](const PF_Pixel &p, PF_Pixel) { return orv::Saturation(p); },
+                                  [](const PF_Pixel &p, PF_Pixel) {
+                                      const int mx = orvref::RefMax3(p), mn = orvref::RefMin3(p), sum = mx + mn;
+                                      const int exact = mx == mn ? 0 : (mx - mn) * 255 / (sum <= 255 ? sum : 510 - sum);
+                                      return exact == orvref::RefSaturation(p) ? exact : -1;
+                                  }));
+                ASSERT_TRUE(check(orv::kChooseHue, {}, [](const PF_Pixel &p, PF_Pixel) { return orv::Hue(p); },
+                                  [](const PF_Pixel &p, PF_Pixel) { return orvref::RefHue(p); }));
+                ASSERT_TRUE(check(orv::kChooseLightness, {}, [](const PF_Pixel &p, PF_Pixel) { return orv::Lightness(p); },
+                                  [](const PF_Pixel &p, PF_Pixel) { return orvref::RefLightness(p); }));
+                ASSERT_TRUE(check(orv::kChooseAlpha, {}, [](const PF_Pixel &p, PF_Pixel) { return int32_t{p.alpha}; },
+                                  [](const PF_Pixel &p, PF_Pixel) { return int32_t{p.alpha}; }));
+                for (const PF_Pixel &c : colours)
+                    ASSERT_TRUE(check(orv::kChooseRgbDiff, c, [](const PF_Pixel &p, PF_Pixel c2) { return orv::ColorDistance(c2, p); },
+                                      [](const PF_Pixel &p, PF_Pixel c2) { return orvref::RefColorDistance(c2, p); }));
             }
-    EXPECT_GT(roundedTwice, 1000);
-    EXPECT_GT(productUnrounded, 1000);
+    }
 }
 
-TEST(Measures, ColorDistanceDividesOnlyTheBlueTerm) {
-    const struct {
-        PF_Pixel color, pixel;
-        int32_t distance;
-    } cases[] = {
-        {Rgb(0, 0, 0), Rgb(255, 255, 255), 595},
-        {Rgb(255, 255, 255), Rgb(0, 0, 0), 595},
-        {Rgb(10, 20, 30), Rgb(10, 20, 30), 0},
-        {Rgb(10, 20, 30), Rgb(13, 15, 40), 3 + 5 + 3},
-        {Rgb(0, 0, 0), Rgb(1, 1, 1), 2},
-        {Rgb(0, 0, 2), Rgb(0, 0, 0), 0},
-        {PF_Pixel{0, 5, 5, 5}, PF_Pixel{255, 5, 5, 5}, 0},  // alpha is not compared
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(orv::ColorDistance(c.color, c.pixel), c.distance)
-            << int(c.pixel.red) << "," << int(c.pixel.green) << "," << int(c.pixel.blue);
-}
-
-TEST(Measures, RampsAndWrap) {
+TEST(Measures, RampsWrapAndTruncation) {
     const struct {
         int32_t a, x, b, up, down;
     } ramps[] = {
-        {10, 15, 20, 128, 128},
-        {0, 1, 3, 85, 170},
-        {5, 5, 9, 0, 256},
-        {5, 9, 9, 256, 0},
-        {-10, -7, -4, 128, 128},
+        {10, 15, 20, 128, 128}, {0, 1, 3, 85, 170}, {5, 5, 9, 0, 256}, {-10, -7, -4, 128, 128},
         {0, -1, 3, -85, 341},                        // truncation toward zero, not floor
-        {0, 8388608, 1, INT32_MIN, -2147483392},  // 2^23 x 256 wraps to -2^31
+        {0, 8388608, 1, INT32_MIN, -2147483392},     // 2^23 x 256 wraps to -2^31
     };
     for (const auto &r : ramps) {
         EXPECT_EQ(orv::RampUp(r.a, r.x, r.b), r.up) << r.a << " " << r.x << " " << r.b;
         EXPECT_EQ(orv::RampDown(r.a, r.x, r.b), r.down) << r.a << " " << r.x << " " << r.b;
     }
-    const struct {
-        int32_t v, wrapped;
-    } wraps[] = {{-360, 360}, {-1, 359}, {725, 5}, {0, 0}, {360, 0}, {359, 359}, {-720, 360}, {-361, 359},
-                 {INT32_MAX, 127}, {INT32_MIN, 232}};
-    for (const auto &w : wraps) EXPECT_EQ(orv::WrapDegrees(w.v), w.wrapped) << w.v;
+    for (auto [v, wrapped] : {std::pair{-360, 360}, {-1, 359}, {725, 5}, {360, 0}, {-361, 359}, {INT32_MAX, 127}, {INT32_MIN, 232}})
+        EXPECT_EQ(orv::WrapDegrees(v), wrapped) << v;
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (auto [v, t] : {std::pair{2.9, 2}, {-2.9, -2}, {2147483647.9, INT32_MAX}, {-2147483648.9, INT32_MIN}, {1e20, INT32_MAX},
+                        {-inf, INT32_MIN}, {nan, 0}})
+        EXPECT_EQ(orv::TruncToInt32(v), t) << v;
 }
 
-class AngleDegreesTest : public ::testing::Test {
-protected:
-    void SetUp() override { orv::BuildArcTan(orv::ArcTanTable); }
-};
+TEST(ArcTan, SamplesAreAtanInSixteenDotSixteen) {
+    orv::FunctionTable table;
+    orv::BuildArcTan(table);
+    const std::pair<int, int32_t> samples[] = {{0, 0}, {1, 163}, {100, 16054}, {300, 42172}, {399, 51389}, {400, 51471}};
+    for (auto [i, sample] : samples) EXPECT_EQ(table.samples[i], sample) << i;
+    EXPECT_EQ(table.scale, 400.0f);
+    EXPECT_EQ(table.built, 1);
+    for (int i = 0; i <= 400; ++i) {  // atan truncated to 1/65536, allowing for the single-precision steps
+        const double exact = std::atan(i / 400.0) * 65536.0;
+        ASSERT_TRUE(table.samples[i] <= exact + 0.01 && table.samples[i] > exact - 1.01) << i;
+    }
+}
 
-TEST_F(AngleDegreesTest, DirectionsInDegrees) {
+// A hand-made table (scale 1: the argument is the fractional index) shows the interpolation rule:
+// 256 steps between samples, the fraction's lower 8 bits dropped, an arithmetic shift, the offset.
+TEST(ArcTan, InterpolationUsesTheUpperEightFractionBits) {
+    orv::FunctionTable t;
+    for (int32_t &s : t.samples) s = 0;
+    t.samples[2] = 1000, t.samples[3] = 3001, t.samples[5] = -1000, t.samples[6] = -1001, t.samples[400] = 77;
+    t.step = t.scale = 1.0f, t.built = 1;
     const struct {
-        int32_t dy, dx;
-        float degrees;
+        float x, offset;
+        int32_t fixed;
     } cases[] = {
-        {5, 0, 90.0f},   {0, -5, 180.0f},  {-5, 0, 270.0f}, {0, 0, 0.0f},  {0, 5, 0.0f},
-        {1, 1, 44.9992523f},  // table value 51471 / 65536 x 57.295776: the diagonal is below 45
+        {2.0f, 0, 1000}, {2.5f, 0, 2000},        // 2000.5 -> 2000
+        {2.0f + 255.0f / 65536, 0, 1000},        // fraction below 1/256: dropped
+        {2.0f + 256.0f / 65536, 0, 1007},        // weight 1: (1000 x 255 + 3001) >> 8
+        {2.0f + 65535.0f / 65536, 0, 2993},      // weight 255
+        {5.5f, 0, -1001},                        // -1000.5 shifted arithmetically rounds down
+        {1.5f, 1.0f, 2000},                      // the offset is added before scaling
+        {400.0f, 0, 77},                         // the last sample, no neighbour read
     };
-    for (const auto &c : cases) EXPECT_EQ(orv::AngleDegrees(c.dy, c.dx), c.degrees) << c.dy << ", " << c.dx;
+    for (const auto &c : cases) {
+        t.offset = c.offset;
+        EXPECT_EQ(orv::LookupInterpolated(t, c.x), float(c.fixed) / 65536.0f) << "x " << c.x;
+    }
 }
 
-// The product is rounded to single precision before 360 is added: where that differs from one
-// rounding of the whole sum, the function gives the twice-rounded value.
-TEST_F(AngleDegreesTest, NegativeAnglesAddThreeSixtyToTheRoundedProduct) {
-    int distinguishing = 0;
-    for (int32_t dy = -60; dy < 0; ++dy)
-        for (int32_t dx = -60; dx <= 60; ++dx) {
-            const float radians = orv::TableAtan2(static_cast<float>(dy), static_cast<float>(dx));
-            const long double product = static_cast<long double>(radians) * 57.295776f;
-            const float stated = static_cast<float>(static_cast<long double>(static_cast<float>(product)) + 360);
-            const float once = static_cast<float>(product + 360);
-            ASSERT_EQ(orv::AngleDegrees(dy, dx), stated) << dy << ", " << dx;
-            distinguishing += stated != once;
-        }
-    EXPECT_GT(distinguishing, 0);
-}
-
-TEST(Measures, MinMaxAbs) {
-    EXPECT_EQ(orv::FAbs(-2.5f), 2.5f);
-    EXPECT_EQ(orv::FAbs(3.0f), 3.0f);
-    EXPECT_EQ(orv::FMin(1.0f, 2.0f), 1.0f);
-    EXPECT_EQ(orv::FMax(1.0f, 2.0f), 2.0f);
-    // Ties return the second argument: visible with zeros of both signs.
-    EXPECT_TRUE(std::signbit(orv::FMax(0.0f, -0.0f)));
-    EXPECT_FALSE(std::signbit(orv::FMax(-0.0f, 0.0f)));
-    EXPECT_TRUE(std::signbit(orv::FMin(0.0f, -0.0f)));
-    EXPECT_FALSE(std::signbit(orv::FMin(-0.0f, 0.0f)));
-    EXPECT_EQ(orv::IMin(-3, 2), -3);
-    EXPECT_EQ(orv::IMax(-3, 2), 2);
-    EXPECT_EQ(orv::IAbs(-7), 7);
-    EXPECT_EQ(orv::IAbs(7), 7);
-    EXPECT_EQ(orv::IAbs(INT32_MIN), INT32_MIN);  // wraps as a 32-bit register does
-}
-
-TEST(Measures, TruncationClampsInsteadOfOverflowing) {
+TEST(ArcTan, TableAtan2QuadrantsAndTolerance) {
+    orv::BuildArcTan(orv::ArcTanTable);
     const struct {
-        double v;
-        int32_t truncated;
-    } cases[] = {{2.9, 2},
-                 {-2.9, -2},
-                 {2147483647.9, INT32_MAX},
-                 {-2147483648.9, INT32_MIN},
-                 {1e20, INT32_MAX},
-                 {-1e20, INT32_MIN},
-                 {std::numeric_limits<double>::infinity(), INT32_MAX},
-                 {std::numeric_limits<double>::quiet_NaN(), 0}};
-    for (const auto &c : cases) EXPECT_EQ(orv::TruncToInt32(c.v), c.truncated) << c.v;
+        float y, x, angle;
+    } cases[] = {{0, 1, 0},        {1, 0, 1.5707964f},          {0, -1, 3.1415927f}, {-0.0f, -1, 3.1415927f},
+                 {-1, 0, -1.5707964f}, {-1, -1, -2.3562076f},   {3, 4, 0.64349365f}, {2, -2, 2.3562076f},
+                 {0, 0, 0},        {7, 7, 51471.0f / 65536.0f}, {-2, 2, -0.78538513f}};
+    for (const auto &c : cases) {
+        const float r = orv::TableAtan2(c.y, c.x);
+        EXPECT_TRUE(r == c.angle && std::signbit(r) == std::signbit(c.angle)) << c.y << ", " << c.x << ": " << r;
+    }
+    // In degrees, 0..360: the table's diagonal (51471 / 65536 x 57.295776) is below 45.
+    EXPECT_EQ(orv::AngleDegrees(-5, 0), 270.0f);
+    EXPECT_EQ(orv::AngleDegrees(1, 1), 44.9992523f);
+    std::mt19937 rng(4242);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    for (int i = 0; i < 200000; ++i) {
+        float y = unit(rng), x = unit(rng);
+        if (i % 4 == 1) y = std::ldexp(y, int(rng() % 41) - 20), x = std::ldexp(x, int(rng() % 41) - 20);
+        if (i % 4 == 2) y = float(int(rng() % 80001) - 40000), x = float(int(rng() % 80001) - 40000);
+        if (i % 4 == 3) x = y * (1.0f + unit(rng) * 0.001f);  // near the diagonal
+        ASSERT_LT(std::fabs(orv::TableAtan2(y, x) - std::atan2(double(y), x)), 0.00005) << y << ", " << x;
+    }
 }
 
 }  // namespace

@@ -1,25 +1,9 @@
 // A plain, slow restatement of the pixel chooser, one pixel at a time, for checking the fast row
 // operations and whole renders. It shares no code with src/chooser; for the Angle mode it uses the
 // module's TableAtan2, which is itself checked against std::atan2.
-//
-// API (stable; header-only):
-//   RefChooser MakeRefChooser(const orv::ChooserSettings &settings, int32_t width, int32_t height,
-//                             uint8_t chooserOption = 0);
-//       Derives what the chooser derives from its settings and the source image's size. Builds the
-//       arctangent table for the Angle mode.
-//   bool RefIsAll(c), RefIsMeasured(c), RefIsGeometric(c), RefIsSoft(c)    the chooser's class flags
-//   int32_t RefKind(c)                                                      its range kind (0..3)
-//   bool RefChosen(c, x, y, pixel)
-//       The hard selection of the pixel at column x, row y (what Mask() holds after MaskPixels for
-//       measured modes, MaskRow(y) for geometric ones). Mode All: always true.
-//   int32_t RefWeight(c, x, y, pixel)
-//       The weight 0..256 (what Weights() holds after WeightPixels / WeightRow / FillWeights),
-//       whatever the soft flag says: a weighted pass with a mix uses these weights for a hard chooser
-//       too. Mode All: 256.
-//   Modes outside 0..13 choose nothing: RefChosen false, RefWeight 0.
-//   The per-pixel measures, each computed independently: RefLuma256, RefLuma, RefLightness,
-//   RefSaturation, RefHue (long double, rounded where the chooser stores a float), RefColorDistance,
-//   RefRampUp, RefRampDown, RefWrapDegrees, RefAngleDegrees, RefStretchFactor.
+// RefChosen is the hard selection of pixel (x, y) (the mask); RefWeight its weight 0..256 whatever
+// the soft flag says (a weighted pass with a mix uses it for a hard chooser too). Mode All chooses
+// every pixel at 256; modes outside 0..13 choose nothing at 0.
 #ifndef ORV_TESTS_REFERENCE_CHOOSER_REFERENCE_H
 #define ORV_TESTS_REFERENCE_CHOOSER_REFERENCE_H
 
@@ -186,12 +170,6 @@ inline RefChooser MakeRefChooser(const orv::ChooserSettings &settings, int32_t w
     if (c.mode == 13) orv::BuildArcTan(orv::ArcTanTable);
     return c;
 }
-
-inline bool RefIsAll(const RefChooser &c) { return c.all; }
-inline bool RefIsMeasured(const RefChooser &c) { return c.measured; }
-inline bool RefIsGeometric(const RefChooser &c) { return c.geometric; }
-inline bool RefIsSoft(const RefChooser &c) { return c.soft; }
-inline int32_t RefKind(const RefChooser &c) { return c.kind; }
 
 // The range's integer fields, each wrapped to 32 bits as the chooser holds them.
 struct RefBounds {

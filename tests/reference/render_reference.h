@@ -9,8 +9,9 @@
 //   A pixel chosen by hard selection is looked up (colour bytes, or alpha alone when "Channels" is
 //   "Alpha", keeping the source colour); an unchosen one is the source. Under soft selection or a
 //   mix above 0 every byte is (adjusted w + source (256 - w)) >> 8 with the chooser's weight w, scaled
-//   by (w (256 - m)) >> 8 when m = trunc(mix 2.56) is not 0. "Red" .. "Green and Blue" put the other
-//   colour bytes back from the source; "Difference" writes |source - result| for the colour bytes.
+//   by (w (256 - m)) >> 8 when m = trunc(mix 2.56) is not 0; weights beyond 0..256 count as 0 or
+//   256. "Red" .. "Green and Blue" put the other colour bytes back from the source; "Difference"
+//   writes |source - result| for the colour bytes.
 #ifndef ORV_TESTS_REFERENCE_RENDER_REFERENCE_H
 #define ORV_TESTS_REFERENCE_RENDER_REFERENCE_H
 
@@ -71,7 +72,11 @@ struct HostValues {
     double stretch = 0;
 };
 
-inline int32_t HostFixed(double x) { return static_cast<int32_t>(std::trunc(x * 65536.0)); }
+// x 65536 truncated, held in 32 bits: beyond them the host stores the limit.
+inline int32_t HostFixed(double x) {
+    const double scaled = std::trunc(x * 65536.0);
+    return scaled >= 2147483647.0 ? INT32_MAX : scaled <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(scaled);
+}
 inline float SliderReading(double shown) { return static_cast<float>(HostFixed(shown) / 65536.0L); }
 // Percent sliders read back divided by 100 (the fixed value divided as an integer).
 inline float PercentReading(double shown) { return static_cast<float>((HostFixed(shown) / 100) / 65536.0L); }
@@ -87,7 +92,7 @@ inline float CenterReading(int32_t fixed, int32_t side) {
 // The chooser's settings for a frame of frameWidth x frameHeight pixels (the rendered size).
 inline orv::ChooserSettings RefSettings(const HostValues &v, int32_t frameWidth, int32_t frameHeight) {
     orv::ChooserSettings s{};
-    const int32_t mode = (v.choosePixels - 1) & 0xFF;
+    const int32_t mode = static_cast<int32_t>((int64_t{v.choosePixels} - 1) & 0xFF);  // the low byte of the index
     const int32_t fx = HostFixed(v.centerSet ? v.centerX : 0.5 * frameWidth);
     const int32_t fy = HostFixed(v.centerSet ? v.centerY : 0.5 * frameHeight);
     s.centerX = CenterReading(fx, frameWidth);
@@ -133,9 +138,9 @@ inline std::vector<uint8_t> Render(const aehost::Image &input, const HostValues 
     const std::array<uint8_t, 256> table = Table(SliderReading(v.brightness), SliderReading(v.contrast));
     const RefChooser chooser = MakeRefChooser(RefSettings(v, frameWidth, frameHeight), input.width, input.height);
     const float mix = SliderReading(v.mix);
-    const bool weighted = RefIsSoft(chooser) || mix > 0.0f;
+    const bool weighted = chooser.soft || mix > 0.0f;
     const int32_t mixWeight = static_cast<int32_t>(std::trunc(static_cast<double>(mix) * static_cast<double>(2.56f)));
-    const int32_t channels = (v.channels - 1) & 0xFF;
+    const int32_t channels = static_cast<int32_t>((int64_t{v.channels} - 1) & 0xFF);
 
     std::vector<uint8_t> out;
     out.reserve(static_cast<size_t>(input.width) * input.height * 4);
@@ -151,7 +156,9 @@ inline std::vector<uint8_t> Render(const aehost::Image &input, const HostValues 
             uint8_t result[4];
             if (weighted) {
                 int32_t w = RefWeight(chooser, x, y, p);
-                if (mixWeight != 0) w = w * (256 - mixWeight) / 256;  // w >= 0: the shift is a division
+                // The scaled weight is shifted arithmetically (floor); weights beyond 0..256 are the ends.
+                if (mixWeight != 0) w = static_cast<int32_t>(std::floor(Wrap32(int64_t{w} * (256 - mixWeight)) / 256.0));
+                w = w < 0 ? 0 : w > 256 ? 256 : w;
                 for (int i = 0; i < 4; ++i) result[i] = static_cast<uint8_t>((adjusted[i] * w + source[i] * (256 - w)) / 256);
             } else {
                 const bool chosen = RefChosen(chooser, x, y, p);

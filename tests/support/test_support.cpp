@@ -1,15 +1,15 @@
 #include "support/test_support.h"
 
+#include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <stdexcept>
 
 namespace orvtest {
 
 static aehost::Module &Load(aehost::Module &module, const char *path) {
-    if (!module.Entry()) {
-        std::string error;
-        if (!module.Load(path, &error)) throw std::runtime_error("cannot load module: " + error);
-    }
+    std::string error;
+    if (!module.Entry() && !module.Load(path, &error)) throw std::runtime_error("cannot load module: " + error);
     return module;
 }
 
@@ -49,26 +49,138 @@ void ApplyHostValues(aehost::Host &host, const orvref::HostValues &v) {
     host.SetSlider("Stretch", v.stretch);
 }
 
+std::vector<orv::SimdLevel> Levels() {
+    std::vector<orv::SimdLevel> levels;
+    for (int32_t i = 0; i <= static_cast<int32_t>(orv::CpuSimdLevel()); ++i) levels.push_back(orv::SimdLevel(i));
+    return levels;
+}
+
+static int SetModuleLevel(orv::SimdLevel level) {
+    auto set = reinterpret_cast<int (*)(int)>(FaultModule().Symbol("OrvTestSetSimdLevel"));
+    if (!set) throw std::runtime_error("the test module exports no level setter");
+    return set(static_cast<int>(level));
+}
+
+ForcedLevel::ForcedLevel(orv::SimdLevel level) {
+    if (orv::SetSimdLevel(level) != level || SetModuleLevel(level) != static_cast<int>(level))
+        throw std::runtime_error(std::string("cannot force level ") + orv::SimdLevelName(level));
+}
+
+ForcedLevel::~ForcedLevel() {
+    orv::SetSimdLevel(orv::CpuSimdLevel());
+    SetModuleLevel(orv::CpuSimdLevel());
+}
+
+const FaultHooks &Hooks() {
+    static const FaultHooks hooks = [] {
+        aehost::Module &m = FaultModule();
+        FaultHooks h{reinterpret_cast<void (*)(long)>(m.Symbol("OrvTestFailAllocation")),
+                     reinterpret_cast<void (*)(long)>(m.Symbol("OrvTestFailAllocationsFrom")),
+                     reinterpret_cast<long (*)()>(m.Symbol("OrvTestAllocationCount")),
+                     reinterpret_cast<long (*)()>(m.Symbol("OrvTestLiveAllocations")),
+                     reinterpret_cast<void *(*)(int32_t)>(m.Symbol("OrvTestNewHandle"))};
+        if (!h.fail || !h.failFrom || !h.count || !h.live || !h.newHandle)
+            throw std::runtime_error("the test module lacks its fault hooks");
+        return h;
+    }();
+    return hooks;
+}
+
+int MemoryMessages(const aehost::Host &host) {
+    int n = 0;
+    for (const aehost::CallRecord &call : host.Calls())
+        n += call.name == "sprintf" && call.text == "Memory Allocation Failure!";
+    return n;
+}
+
 aehost::Image RandomImage(std::mt19937 &rng, int32_t width, int32_t height, int32_t padding) {
     aehost::Image image = aehost::Image::Make(width, height, width * 4 + padding);
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (uint8_t &b : image.pixels) b = static_cast<uint8_t>(byte(rng));
+    for (uint8_t &b : image.pixels) b = static_cast<uint8_t>(rng());
     return image;
 }
 
-void SaveForInspection(const aehost::Image &image, const std::string &name) {
-    std::string path = std::string(ORV_TEST_OUTPUT_DIR) + "/" + name + ".pam";
-    FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fprintf(f, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", image.width,
-                 image.height);
-    for (int32_t y = 0; y < image.height; ++y)
-        for (int32_t x = 0; x < image.width; ++x) {
-            const uint8_t *p = image.Pixel(x, y);
-            const uint8_t rgba[4] = {p[1], p[2], p[3], p[0]};
-            std::fwrite(rgba, 1, 4, f);
+static double Typed(std::mt19937 &rng, double low, double high) {
+    return std::round(std::uniform_real_distribution<double>(low, high)(rng) * 100) / 100;
+}
+
+orvref::HostValues RandomValues(std::mt19937 &rng, int run, int32_t choose, int shape, int32_t width, int32_t height,
+                                bool extreme) {
+    orvref::HostValues v;
+    v.choosePixels = choose;
+    v.reverse = shape & 2;
+    const bool zero = shape & 1, soft = shape & 4;
+    v.brightness = run % 7 == 0 ? 0 : Typed(rng, -100, 100);
+    v.contrast = run % 11 == 0 ? 100 : Typed(rng, -100, 100);
+    v.channels = 1 + run % 9;
+    const double mixes[] = {0, 0.2, 50, 100, -1, 0};
+    v.mix = mixes[run % 6] < 0 ? Typed(rng, 0, 100) : mixes[run % 6];
+    v.color = PF_Pixel{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), uint8_t(rng())};
+    if (choose == 8 || choose == 14) {  // Hue, Angle: degrees; shown 90 reads as 0
+        v.angleStart = zero ? 90 : Typed(rng, -270, 450);
+        v.angleEnd = v.angleStart + Typed(rng, -40, 300);
+        v.blend = soft ? Typed(rng, 1, 30) : 0;
+    } else if (choose >= 11) {  // in percent of the frame width: at least two pixels of blend
+        v.rangeStart = zero ? 0 : Typed(rng, 1, 40);
+        v.rangeEnd = Typed(rng, v.rangeStart, 100);
+        v.blend = soft ? Typed(rng, 200.0 / width, 50) : 0;
+    } else {
+        v.rangeStart = zero ? 0 : Typed(rng, 0.5, 60);
+        v.rangeEnd = Typed(rng, v.rangeStart, 90);
+        v.blend = soft ? Typed(rng, 1, 30) : 0;
+    }
+    if (choose >= 11) {
+        v.centerSet = run % 5 != 0;
+        v.centerX = Typed(rng, -0.2 * width, 1.2 * width);
+        v.centerY = Typed(rng, -0.2 * height, 1.2 * height);
+        v.stretch = (run % 3 - 1) * Typed(rng, 1, 100);
+    }
+    if (extreme) {  // the far ends of what a host can store
+        const double far[] = {32767, -32768, 20000, -3000, 0.01};
+        switch (run % 4) {
+            case 0: v.blend = far[rng() % 5]; break;
+            case 1: v.rangeStart = far[rng() % 5]; break;
+            case 2: v.rangeEnd = far[rng() % 5], v.angleEnd = far[rng() % 5]; break;
+            default: v.centerX = far[rng() % 5], v.stretch = far[rng() % 5]; break;
         }
+    }
+    return v;
+}
+
+std::string Describe(const orvref::HostValues &v) {
+    std::ostringstream s;
+    s << "B " << v.brightness << " C " << v.contrast << " channels " << v.channels << " mix " << v.mix << " choose "
+      << v.choosePixels << " range " << v.rangeStart << ".." << v.rangeEnd << " angles " << v.angleStart << ".."
+      << v.angleEnd << " reverse " << v.reverse << " blend " << v.blend << " stretch " << v.stretch;
+    if (v.centerSet) s << " center " << v.centerX << "," << v.centerY;
+    return s.str();
+}
+
+// A binary PAM (RGBA) for a person to look at after a failure.
+static void Save(const std::vector<uint8_t> &argb, int32_t width, const std::string &name) {
+    FILE *f = std::fopen((std::string(ORV_TEST_OUTPUT_DIR) + "/" + name + ".pam").c_str(), "wb");
+    if (!f) return;
+    std::fprintf(f, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", width,
+                 width ? static_cast<int>(argb.size() / 4 / width) : 0);
+    for (size_t i = 0; i + 3 < argb.size(); i += 4) {
+        const uint8_t rgba[4] = {argb[i + 1], argb[i + 2], argb[i + 3], argb[i]};
+        std::fwrite(rgba, 1, 4, f);
+    }
     std::fclose(f);
+}
+
+testing::AssertionResult SamePicture(const std::vector<uint8_t> &got, const std::vector<uint8_t> &expected,
+                                     int32_t width, const std::string &name) {
+    if (got == expected) return testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+    Save(got, width, name + "_got");
+    Save(expected, width, name + "_expected");
+    const size_t pixel = at / 4, w = width > 0 ? static_cast<size_t>(width) : 1;
+    testing::AssertionResult failure = testing::AssertionFailure();
+    failure << name << ": " << got.size() << " bytes, expected " << expected.size() << "; first difference at pixel ("
+            << pixel % w << "," << pixel / w << ") byte " << at % 4;
+    if (at < got.size() && at < expected.size()) failure << ": " << int(got[at]) << " expected " << int(expected[at]);
+    return failure;
 }
 
 }  // namespace orvtest

@@ -1,4 +1,5 @@
-// Shared test helpers: the built module loaded once, hosts ready to render, seeded random images.
+// Shared test helpers: the built modules loaded once, hosts ready to render, every vector level the
+// CPU runs, seeded random images and settings, the test build's fault hooks.
 #ifndef ORV_TESTS_TEST_SUPPORT_H
 #define ORV_TESTS_TEST_SUPPORT_H
 
@@ -6,28 +7,62 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "aehost.h"
 #include "reference/render_reference.h"
+#include "support/simd_level.h"
 
 namespace orvtest {
 
-// The shipped module and the allocation-failure test build, each loaded once per test run.
+// The shipped module and the test build (fault hooks, level setter), each loaded once per run.
 aehost::Module &ShippedModule();
 aehost::Module &FaultModule();
 
 // A host that has run global set-up and parameter set-up on the module.
 std::unique_ptr<aehost::Host> ReadyHost(aehost::Module &module);
 
-// Sets every parameter of the host to the given values (each parameter by its registered name);
-// the centre only when the values say it is set, else it stays at its default.
+// Sets every parameter from the record (each by its registered name); the centre only when set.
 void ApplyHostValues(aehost::Host &host, const orvref::HostValues &v);
 
-// An image of seeded random bytes (all four channels), with optional row padding in bytes.
+// Every level this CPU runs, scalar first.
+std::vector<orv::SimdLevel> Levels();
+// Forces a level in this process and in the test build of the module until destroyed.
+class ForcedLevel {
+public:
+    explicit ForcedLevel(orv::SimdLevel level);
+    ~ForcedLevel();
+};
+
+// The test build's hooks: allocation N failing alone or from N on (0: none), the allocation count
+// since the last arming, the blocks alive, and a handle made the module's way.
+struct FaultHooks {
+    void (*fail)(long);
+    void (*failFrom)(long);
+    long (*count)();
+    long (*live)();
+    void *(*newHandle)(int32_t);
+};
+const FaultHooks &Hooks();
+
+// How often the module reported its memory message during the host's recorded calls.
+int MemoryMessages(const aehost::Host &host);
+
+// Seeded random bytes (all four channels), with optional row padding in bytes.
 aehost::Image RandomImage(std::mt19937 &rng, int32_t width, int32_t height, int32_t padding = 0);
 
-// Writes an image as a binary PPM+alpha pair (for a person to look at after a failure).
-void SaveForInspection(const aehost::Image &image, const std::string &name);
+// Values of a "Choose Pixels by" choice (1-based) and range shape (bit 0 start at zero, bit 1
+// reversed, bit 2 soft) typed with two decimals as a person would; brightness, contrast, channels
+// and mix from `run`. `extreme` adds values far beyond the registered ranges.
+orvref::HostValues RandomValues(std::mt19937 &rng, int run, int32_t choose, int shape, int32_t width, int32_t height,
+                                bool extreme = false);
+std::string Describe(const orvref::HostValues &v);
+
+// Success, or the first differing byte (and both pictures saved to the build folder under `name`).
+testing::AssertionResult SamePicture(const std::vector<uint8_t> &got, const std::vector<uint8_t> &expected,
+                                     int32_t width, const std::string &name);
 
 }  // namespace orvtest
 
