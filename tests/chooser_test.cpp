@@ -168,7 +168,6 @@ TEST(Chooser, ExactRows) {
         std::vector<int> expected;
     } cases[] = {
         // Edge: distance 0 on the first row and column, 1 on the last ones (height - y, width - x).
-        {"edge first row", Settings(kEdge, 0, 0, 0), 5, 4, 0, 0, {}, false, {1, 1, 1, 1, 1}},
         {"edge last row", Settings(kEdge, 0, 0, 0), 5, 4, 0, 3, {}, false, {1, 0, 0, 0, 0}},
         {"edge row 2, end 1", Settings(kEdge, 0, 1, 0), 5, 4, 0, 2, {}, false, {1, 1, 0, 0, 1}},
         {"edge row 1, end 1, vertical doubled", Settings(kEdge, 0, 1, 0), 5, 4, 1, 1, {}, false, {1, 1, 0, 0, 1}},
@@ -182,8 +181,6 @@ TEST(Chooser, ExactRows) {
         {"point vertical doubled", Settings(kPoint, 0, 4, 0), 6, 5, 1, 2, {}, false, Chosen(6, {{0, 0}})},
         {"ring row 16", Settings(kRectangle, 10, 20, 0, true, 0, 25, 25), 51, 51, 0, 16, {}, false,
          Chosen(51, {{0, 4}, {16, 34}, {46, 50}})},
-        {"ring row 10", Settings(kRectangle, 10, 20, 0, true, 0, 25, 25), 51, 51, 0, 10, {}, false,
-         Chosen(51, {{0, 4}, {46, 50}})},
         // 1 / 4.3 as a float is just above 10/43, so column 43 squeezes to 10; vertically the offset
         // is scaled, not truncated: 38 / 4.3 = 8.84 is in, 39 / 4.3 = 9.07 is not.
         {"rectangle stretch 100", Settings(kRectangle, 0, 9, 0, false, 100), 50, 1, 0, 0, {}, false, Chosen(50, {{0, 42}})},
@@ -193,12 +190,10 @@ TEST(Chooser, ExactRows) {
         // Angle about (5, 3): right 0, below 90, left 180, above 270; the table's diagonal is below 45.
         {"angle 0", Settings(kAngle, 0, 1, 0, false, 0, 5, 3), 11, 7, 0, 3, {}, false, Chosen(11, {{5, 10}})},
         {"angle 90", Settings(kAngle, 90, 91, 0, false, 0, 5, 3), 11, 7, 0, 4, {}, false, Chosen(11, {{5, 5}})},
-        {"angle 180", Settings(kAngle, 180, 181, 0, false, 0, 5, 3), 11, 7, 0, 3, {}, false, Chosen(11, {{0, 4}})},
         {"angle diagonal is 44", Settings(kAngle, 44, 45, 0, false, 0, 5, 3), 11, 7, 0, 5, {}, false, Chosen(11, {{7, 7}})},
         // Hue on the circle: -60..60 wraps; 300..60 chooses nothing; the end hue is not chosen.
         {"hue -60..60", Settings(kHue, -60, 60, 0), 7, 1, 0, 0, hueRow, false, {1, 1, 0, 0, 1, 1, 0}},
         {"hue 300..60 soft", Settings(kHue, 300, 60, 30), 7, 1, 0, 0, hueRow, true, {0, 0, 0, 0, 0, 0, 0}},
-        {"hue 0..60 reversed", Settings(kHue, 0, 60, 0, true), 7, 1, 0, 0, hueRow, false, {0, 0, 1, 1, 1, 1, 1}},
         // Reversed with blend: ramps past the end and, mirrored, before the start; overlapping ramps
         // (span + 2 blend > 360): the upper one wins up to end + blend.
         {"hue 100..200 reversed soft", Settings(kHue, 100, 200, 30, true), 9, 1, 0, 0,
@@ -211,11 +206,8 @@ TEST(Chooser, ExactRows) {
         // Hard Luma compares 77R + 150G + 29B with 256 x end: 25677 has Luma 100 but is above 25600.
         {"luma hard upper bound", Settings(kLuma, 0, 100.7f, 0), 3, 1, 0, 0,
          {{0, 100, 100, 100}, {0, 101, 100, 100}, {0, 99, 99, 99}}, false, {1, 0, 1}},
-        {"luma soft upper bound", Settings(kLuma, 0, 100.7f, 0), 3, 1, 0, 0,
-         {{0, 100, 100, 100}, {0, 101, 100, 100}, {0, 99, 99, 99}}, true, {256, 256, 256}},
         // RGB Diff beyond 255 is compared whole: 315 ramps, it is not folded to 59.
         {"rgb diff soft above 255", Settings(kRgbDiff, 0, 400, 100), 4, 1, 0, 0, diffRow, true, {0, 0, 256, 217}},
-        {"rgb diff hard above 255", Settings(kRgbDiff, 0, 400, 0), 4, 1, 0, 0, diffRow, false, {0, 0, 1, 1}},
         // Inside with blend beyond half the span: the ramps meet at mid 110 and never reach 256.
         {"inside wide blend", Settings(kRed, 100, 120, 30), 8, 1, 0, 0, Reds({99, 100, 105, 109, 110, 115, 120, 121}),
          true, {0, 0, 42, 76, 85, 42, 0, 0}},
@@ -223,7 +215,6 @@ TEST(Chooser, ExactRows) {
          {0, 0, 12, 128, 256, 256}},
         {"up to end", Settings(kRed, 0, 20, 4), 5, 1, 0, 0, Reds({0, 3, 16, 18, 21}), true, {256, 256, 256, 128, 0}},
         {"start 1 inside", Settings(kRed, 1, 20, 4), 5, 1, 0, 0, Reds({0, 1, 3, 5, 20}), true, {0, 0, 128, 256, 0}},
-        {"start 1 inside hard", Settings(kRed, 1, 20, 4), 5, 1, 0, 0, Reds({0, 1, 3, 5, 20}), false, {0, 1, 1, 1, 1}},
     };
     for (orv::SimdLevel level : orvtest::Levels()) {
         orvtest::ForcedLevel forced(level);

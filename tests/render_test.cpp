@@ -2,10 +2,12 @@
 // against the plain reference of tests/reference/render_reference.h; hand-worked pixels.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "host/host_context.h"
 #include "reference/render_reference.h"
 #include "support/test_support.h"
 
@@ -107,8 +109,11 @@ TEST(Render, HandWorkedPixels) {
     }
 }
 
-// At half resolution the geometric ranges scale with the rendered frame width, not the layer's.
+// At half resolution the geometric ranges scale with the rendered frame width, not the layer's; the
+// frame is the layer x the ratio formed first, truncated in extended precision (21 x 5/7 is 14).
 TEST(Render, DownsampledRenderScalesGeometricRangesByFrameWidth) {
+    for (auto [size, num, den, scaled] : {std::array<int32_t, 4>{21, 5, 7, 14}, {-9, 1, 2, -4}, {7, 1, 0, 7}, {2000000000, 3, 1, INT32_MAX}})
+        EXPECT_EQ(orv::ScaleByRatio(size, PF_RationalScale{num, uint32_t(den)}), scaled) << size << " x " << num << "/" << den;
     auto host = orvtest::ReadyHost(orvtest::ShippedModule());
     host->SetDownsample(1, 2);
     std::mt19937 rng(5);

@@ -7,8 +7,10 @@
 #ifndef ORV_TESTS_REFERENCE_CHOOSER_REFERENCE_H
 #define ORV_TESTS_REFERENCE_CHOOSER_REFERENCE_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 #include "chooser/chooser_settings.h"
 #include "host/ae_interface.h"
@@ -38,18 +40,8 @@ inline int32_t RefTrunc(long double v) {
 inline int32_t RefLuma256(const PF_Pixel &p) { return 77 * p.red + 150 * p.green + 29 * p.blue; }
 inline int32_t RefLuma(const PF_Pixel &p) { return RefLuma256(p) / 256; }
 
-inline int32_t RefMax3(const PF_Pixel &p) {
-    int32_t m = p.red;
-    if (p.green > m) m = p.green;
-    if (p.blue > m) m = p.blue;
-    return m;
-}
-inline int32_t RefMin3(const PF_Pixel &p) {
-    int32_t m = p.red;
-    if (p.green < m) m = p.green;
-    if (p.blue < m) m = p.blue;
-    return m;
-}
+inline int32_t RefMax3(const PF_Pixel &p) { return std::max({int32_t{p.red}, int32_t{p.green}, int32_t{p.blue}}); }
+inline int32_t RefMin3(const PF_Pixel &p) { return std::min({int32_t{p.red}, int32_t{p.green}, int32_t{p.blue}}); }
 
 inline int32_t RefLightness(const PF_Pixel &p) { return (RefMax3(p) + RefMin3(p)) / 2; }
 
@@ -86,10 +78,7 @@ inline int32_t RefHue(const PF_Pixel &p) {
 }
 
 inline int32_t RefColorDistance(const PF_Pixel &c, const PF_Pixel &p) {
-    const int32_t dr = c.red > p.red ? c.red - p.red : p.red - c.red;
-    const int32_t dg = c.green > p.green ? c.green - p.green : p.green - c.green;
-    const int32_t db = c.blue > p.blue ? c.blue - p.blue : p.blue - c.blue;
-    return dr + dg + db / 3;
+    return std::abs(c.red - p.red) + std::abs(c.green - p.green) + std::abs(c.blue - p.blue) / 3;
 }
 
 // 0 at a, 256 at b (RefRampUp) or 256 at a, 0 at b (RefRampDown); 32-bit arithmetic, quotient
@@ -121,11 +110,7 @@ inline float RefAngleDegrees(int32_t dy, int32_t dx) {
 
 // 1 / (1 + 0.033 |stretch|) in double, stored as a float.
 inline float RefStretchFactor(float stretch) {
-    const double k = 0.033f;
-    const double magnitude = stretch < 0 ? -static_cast<double>(stretch) : static_cast<double>(stretch);
-    const double denominator = k * magnitude + 1.0;
-    const double factor = 1.0 / denominator;
-    return static_cast<float>(factor);
+    return static_cast<float>(1.0 / (static_cast<double>(0.033f) * std::fabs(static_cast<double>(stretch)) + 1.0));
 }
 
 // ---- the chooser ------------------------------------------------------------------------------
@@ -145,27 +130,19 @@ struct RefChooser {
 inline RefChooser MakeRefChooser(const orv::ChooserSettings &settings, int32_t width, int32_t height,
                                  uint8_t chooserOption = 0) {
     RefChooser c{};
-    c.settings = settings;
-    c.chooserOption = chooserOption;
-    c.mode = settings.mode;
-    c.width = width;
-    c.height = height;
-    c.start = RefTrunc(settings.rangeStart);
-    c.end = RefTrunc(settings.rangeEnd);
-    c.blend = RefTrunc(settings.blend);
+    c.settings = settings, c.chooserOption = chooserOption, c.mode = settings.mode, c.width = width, c.height = height;
+    c.start = RefTrunc(settings.rangeStart), c.end = RefTrunc(settings.rangeEnd), c.blend = RefTrunc(settings.blend);
     c.reverse = settings.reverse != 0;
     c.all = c.mode == 0;
     c.measured = c.mode >= 1 && c.mode <= 9;
     c.geometric = c.mode >= 10 && c.mode <= 13;
     c.soft = (c.measured || c.geometric) && c.blend > 0;
-    if (c.mode == 7 || c.mode == 13)
+    // Hue and Angle are inside/outside on the circle; elsewhere a zero start is up to / above the end.
+    if (c.mode == 7 || c.mode == 13 || c.start != 0)
         c.kind = c.reverse ? 3 : 2;
-    else if (c.start == 0)
-        c.kind = c.reverse ? 0 : 1;
     else
-        c.kind = c.reverse ? 3 : 2;
-    if (c.geometric && settings.stretch > 0) c.squeezeX = true;
-    if (c.geometric && settings.stretch < 0) c.squeezeY = true;
+        c.kind = c.reverse ? 0 : 1;
+    c.squeezeX = c.geometric && settings.stretch > 0, c.squeezeY = c.geometric && settings.stretch < 0;
     c.factor = RefStretchFactor(settings.stretch);
     if (c.mode == 13) orv::BuildArcTan(orv::ArcTanTable);
     return c;

@@ -72,6 +72,19 @@ struct HostValues {
     double stretch = 0;
 };
 
+// Sets every parameter of a host from the record, each by its registered name, the centre only
+// when set; false when a parameter is missing.
+inline bool ApplyHostValues(aehost::Host &host, const HostValues &v) {
+    host.ResetValues();
+    return host.SetSlider("Brightness", v.brightness) && host.SetSlider("Contrast", v.contrast) &&
+           host.SetPopup("Channels", v.channels) && host.SetSlider("Mix with Original", v.mix) &&
+           host.SetPopup("Choose Pixels by", v.choosePixels) && host.SetColor("Color", v.color) &&
+           host.SetSlider("Range Start", v.rangeStart) && host.SetSlider("Range End", v.rangeEnd) &&
+           host.SetAngle("Angle Start", v.angleStart) && host.SetAngle("Angle End", v.angleEnd) &&
+           host.SetCheckbox("Reverse Range", v.reverse) && host.SetSlider("Blend", v.blend) &&
+           host.SetSlider("Stretch", v.stretch) && (!v.centerSet || host.SetPoint("Center", v.centerX, v.centerY));
+}
+
 // x 65536 truncated, held in 32 bits: beyond them the host stores the limit.
 inline int32_t HostFixed(double x) {
     const double scaled = std::trunc(x * 65536.0);

@@ -1,7 +1,6 @@
 #include "support/test_support.h"
 
 #include <cmath>
-#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -29,24 +28,6 @@ std::unique_ptr<aehost::Host> ReadyHost(aehost::Module &module) {
     host->ParamsSetup();
     host->ClearCalls();
     return host;
-}
-
-void ApplyHostValues(aehost::Host &host, const orvref::HostValues &v) {
-    host.ResetValues();
-    host.SetSlider("Brightness", v.brightness);
-    host.SetSlider("Contrast", v.contrast);
-    host.SetPopup("Channels", v.channels);
-    host.SetSlider("Mix with Original", v.mix);
-    host.SetPopup("Choose Pixels by", v.choosePixels);
-    if (v.centerSet) host.SetPoint("Center", v.centerX, v.centerY);
-    host.SetColor("Color", v.color);
-    host.SetSlider("Range Start", v.rangeStart);
-    host.SetSlider("Range End", v.rangeEnd);
-    host.SetAngle("Angle Start", v.angleStart);
-    host.SetAngle("Angle End", v.angleEnd);
-    host.SetCheckbox("Reverse Range", v.reverse);
-    host.SetSlider("Blend", v.blend);
-    host.SetSlider("Stretch", v.stretch);
 }
 
 std::vector<orv::SimdLevel> Levels() {
@@ -155,26 +136,11 @@ std::string Describe(const orvref::HostValues &v) {
     return s.str();
 }
 
-// A binary PAM (RGBA) for a person to look at after a failure.
-static void Save(const std::vector<uint8_t> &argb, int32_t width, const std::string &name) {
-    FILE *f = std::fopen((std::string(ORV_TEST_OUTPUT_DIR) + "/" + name + ".pam").c_str(), "wb");
-    if (!f) return;
-    std::fprintf(f, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", width,
-                 width ? static_cast<int>(argb.size() / 4 / width) : 0);
-    for (size_t i = 0; i + 3 < argb.size(); i += 4) {
-        const uint8_t rgba[4] = {argb[i + 1], argb[i + 2], argb[i + 3], argb[i]};
-        std::fwrite(rgba, 1, 4, f);
-    }
-    std::fclose(f);
-}
-
 testing::AssertionResult SamePicture(const std::vector<uint8_t> &got, const std::vector<uint8_t> &expected,
                                      int32_t width, const std::string &name) {
     if (got == expected) return testing::AssertionSuccess();
     size_t at = 0;
     while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
-    Save(got, width, name + "_got");
-    Save(expected, width, name + "_expected");
     const size_t pixel = at / 4, w = width > 0 ? static_cast<size_t>(width) : 1;
     testing::AssertionResult failure = testing::AssertionFailure();
     failure << name << ": " << got.size() << " bytes, expected " << expected.size() << "; first difference at pixel ("

@@ -24,8 +24,7 @@ aehost::Module &FaultModule();
 // A host that has run global set-up and parameter set-up on the module.
 std::unique_ptr<aehost::Host> ReadyHost(aehost::Module &module);
 
-// Sets every parameter from the record (each by its registered name); the centre only when set.
-void ApplyHostValues(aehost::Host &host, const orvref::HostValues &v);
+using orvref::ApplyHostValues;
 
 // Every level this CPU runs, scalar first.
 std::vector<orv::SimdLevel> Levels();
@@ -60,7 +59,7 @@ orvref::HostValues RandomValues(std::mt19937 &rng, int run, int32_t choose, int 
                                 bool extreme = false);
 std::string Describe(const orvref::HostValues &v);
 
-// Success, or the first differing byte (and both pictures saved to the build folder under `name`).
+// Success, or where the first byte differs.
 testing::AssertionResult SamePicture(const std::vector<uint8_t> &got, const std::vector<uint8_t> &expected,
                                      int32_t width, const std::string &name);
 

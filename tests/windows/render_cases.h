@@ -91,18 +91,8 @@ std::string RunCases(aehost::Host &host, Done done) {
         facts += std::to_string(d.param_type) + " " + d.name + " " +
                  (d.param_type == PF_Param_CHECKBOX && d.u.bd.u.nameptr ? d.u.bd.u.nameptr : "") + "\n";
     for (const RenderCase &c : RenderCases()) {
-        const orvref::HostValues &v = c.v;
-        host.ResetValues();
+        const bool set = orvref::ApplyHostValues(host, c.v);
         host.SetDownsample(1, static_cast<uint32_t>(c.downsample));
-        // Not orvtest::ApplyHostValues: its header needs GoogleTest, which the Windows build lacks.
-        const bool set = host.SetSlider("Brightness", v.brightness) && host.SetSlider("Contrast", v.contrast) &&
-                         host.SetPopup("Channels", v.channels) && host.SetSlider("Mix with Original", v.mix) &&
-                         host.SetPopup("Choose Pixels by", v.choosePixels) && host.SetColor("Color", v.color) &&
-                         host.SetSlider("Range Start", v.rangeStart) && host.SetSlider("Range End", v.rangeEnd) &&
-                         host.SetAngle("Angle Start", v.angleStart) && host.SetAngle("Angle End", v.angleEnd) &&
-                         host.SetCheckbox("Reverse Range", v.reverse) && host.SetSlider("Blend", v.blend) &&
-                         host.SetSlider("Stretch", v.stretch) &&
-                         (!v.centerSet || host.SetPoint("Center", v.centerX, v.centerY));
         aehost::Image output = aehost::Image::Make(c.width, c.height, c.width * 4 + c.outputPadding);
         const PF_Err status = set ? host.Render(CaseInput(c), output) : 0;
         if (set && status == 0) done(c, output.Packed());
