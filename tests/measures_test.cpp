@@ -42,46 +42,39 @@ TEST(Measures, ColourTable) {
 
 // Every colour (alpha varying with it) at every level; Saturation also as the exact integer
 // quotient delta x 255 / divisor, which the single-precision steps never move.
+int32_t ExactSaturation(const PF_Pixel &p) {
+    const int mx = orvref::RefMax3(p), mn = orvref::RefMin3(p), sum = mx + mn;
+    const int exact = mx == mn ? 0 : (mx - mn) * 255 / (sum <= 255 ? sum : 510 - sum);
+    return exact == orvref::RefSaturation(p) ? exact : -1;
+}
+
 TEST(Measures, EveryColourAtEveryLevel) {
-    const PF_Pixel colours[] = {{0, 0, 0, 0}, {255, 255, 255, 255}, {9, 200, 17, 140}};
+    using Measure = int32_t (*)(const PF_Pixel &);
+    const struct {
+        int32_t mode;
+        Measure plain, ref;
+    } measures[] = {
+        {orv::kChooseLuma, orv::Luma256, orvref::RefLuma256},
+        {orv::kChooseSaturation, orv::Saturation, ExactSaturation},
+        {orv::kChooseHue, orv::Hue, orvref::RefHue},
+        {orv::kChooseLightness, orv::Lightness, orvref::RefLightness},
+        {orv::kChooseAlpha, [](const PF_Pixel &p) { return int32_t{p.alpha}; }, [](const PF_Pixel &p) { return int32_t{p.alpha}; }},
+        {orv::kChooseRgbDiff, [](const PF_Pixel &p) { return orv::ColorDistance({9, 200, 17, 140}, p); },
+         [](const PF_Pixel &p) { return orvref::RefColorDistance({9, 200, 17, 140}, p); }},
+    };
     std::vector<PF_Pixel> row(256);
     std::vector<int32_t> got(256);
     for (orv::SimdLevel level : orvtest::Levels()) {
         const orv::ChooserKernels *k = orv::ChooserKernelsFor(level);
-        using Plain = int32_t (*)(const PF_Pixel &, PF_Pixel);
-        const auto check = [&](int32_t mode, PF_Pixel color, Plain plain, Plain ref) {
-            if (k) k->measure(mode, color, row.data(), got.data(), 256);
-            for (int b = 0; b < 256; ++b) {
-                const int32_t value = k ? got[size_t(b)] : plain(row[size_t(b)], color);
-                if (value != ref(row[size_t(b)], color)) {
-                    const PF_Pixel &p = row[size_t(b)];
-                    return testing::AssertionResult(false) << orv::SimdLevelName(level) << " mode " << mode << " RGB "
-                                                           << int(p.red) << "," << int(p.green) << "," << int(p.blue)
-                                                           << ": " << value << " expected " << ref(p, color);
-                }
-            }
-            return testing::AssertionSuccess();
-        };
         for (int r = 0; r < 256; ++r)
             for (int g = 0; g < 256; ++g) {
                 for (int b = 0; b < 256; ++b) row[size_t(b)] = PF_Pixel{uint8_t(r ^ g ^ b), uint8_t(r), uint8_t(g), uint8_t(b)};
-                ASSERT_TRUE(check(orv::kChooseLuma, {}, [](const PF_Pixel &p, PF_Pixel) { return orv::Luma256(p); },
-                                  [](const PF_Pixel &p, PF_Pixel) { return orvref::RefLuma256(p); }));
-                ASSERT_TRUE(check(orv::kChooseSaturation, {}, [](const PF_Pixel &p, PF_Pixel) { return orv::Saturation(p); },
-                                  [](const PF_Pixel &p, PF_Pixel) {
-                                      const int mx = orvref::RefMax3(p), mn = orvref::RefMin3(p), sum = mx + mn;
-                                      const int exact = mx == mn ? 0 : (mx - mn) * 255 / (sum <= 255 ? sum : 510 - sum);
-                                      return exact == orvref::RefSaturation(p) ? exact : -1;
-                                  }));
-                ASSERT_TRUE(check(orv::kChooseHue, {}, [](const PF_Pixel &p, PF_Pixel) { return orv::Hue(p); },
-                                  [](const PF_Pixel &p, PF_Pixel) { return orvref::RefHue(p); }));
-                ASSERT_TRUE(check(orv::kChooseLightness, {}, [](const PF_Pixel &p, PF_Pixel) { return orv::Lightness(p); },
-                                  [](const PF_Pixel &p, PF_Pixel) { return orvref::RefLightness(p); }));
-                ASSERT_TRUE(check(orv::kChooseAlpha, {}, [](const PF_Pixel &p, PF_Pixel) { return int32_t{p.alpha}; },
-                                  [](const PF_Pixel &p, PF_Pixel) { return int32_t{p.alpha}; }));
-                for (const PF_Pixel &c : colours)
-                    ASSERT_TRUE(check(orv::kChooseRgbDiff, c, [](const PF_Pixel &p, PF_Pixel c2) { return orv::ColorDistance(c2, p); },
-                                      [](const PF_Pixel &p, PF_Pixel c2) { return orvref::RefColorDistance(c2, p); }));
+                for (const auto &m : measures) {
+                    if (k) k->measure(m.mode, PF_Pixel{9, 200, 17, 140}, row.data(), got.data(), 256);
+                    for (int b = 0; b < 256; ++b)
+                        ASSERT_EQ(k ? got[size_t(b)] : m.plain(row[size_t(b)]), m.ref(row[size_t(b)]))
+                            << orv::SimdLevelName(level) << " mode " << m.mode << " RGB " << r << "," << g << "," << b;
+                }
             }
     }
 }

@@ -1,311 +1,175 @@
-// `orvane render` end to end on raw frames and PNGs: every result is compared with the module
-// rendered directly through aehost, with the host values set here.
-#include <gtest/gtest.h>
-
+// `orvane render` and `orvane mask` on raw frames, PNGs and video (made and decoded by ffmpeg), each
+// render compared with the module rendered straight through aehost with the host values set here.
 #include <png.h>
-#include <unistd.h>
+
+#include <cmath>
 
 #include "cli_support.h"
 
-using namespace clitest;
-using aehost::Host;
-using aehost::Image;
-
-namespace {
-
-using Setter = std::function<void(Host &)>;
-
-Setter Slider(const char *name, double value) {
-    return [=](Host &h) { h.Find(name)->u.fd.value = Fix(value); };
-}
-Setter Popup(const char *name, int32_t choice) {
-    return [=](Host &h) { h.Find(name)->u.pd.value = choice; };
-}
-Setter All(std::vector<Setter> setters) {
-    return [=](Host &h) {
-        for (const Setter &s : setters) s(h);
-    };
-}
-
-std::vector<std::string> SetArgs(const std::vector<std::string> &sets) {
-    std::vector<std::string> args;
-    for (const std::string &s : sets) args.insert(args.end(), {"--set", s});
-    return args;
-}
-
-Result RenderRaw(const ScratchDir &dir, const Image &in, const std::vector<std::string> &options) {
-    WriteBytes(dir / "in.raw", in.pixels);
-    std::vector<std::string> args = {"render", "--raw", std::to_string(in.width) + "x" + std::to_string(in.height)};
-    args.insert(args.end(), options.begin(), options.end());
-    args.insert(args.end(), {dir / "in.raw", dir / "out.raw"});
-    return Orvane(args);
-}
-
 TEST(OrvaneRender, EveryValueFormReachesTheHostAsItStoresIt) {
-    const struct {
-        std::vector<std::string> sets;
-        Setter host;
-    } cases[] = {
-        {{"Brightness=-12.5"}, Slider("Brightness", -12.5)},
-        {{"contrast=33.333", "BRIGHTNESS=10"}, All({Slider("Contrast", 33.333), Slider("Brightness", 10)})},
-        {{"Brightness=40", "Channels=green"}, All({Slider("Brightness", 40), Popup("Channels", 3)})},
-        {{"Brightness=40", "Choose Pixels by=Green ", "Range End=40"},
-         All({Slider("Brightness", 40), Popup("Choose Pixels by", 4), Slider("Range End", 40)})},
-        {{"Brightness=40", "choose pixels by=green", "Range End=40", "Reverse Range=yes"},
-         All({Slider("Brightness", 40), Popup("Choose Pixels by", 4), Slider("Range End", 40),
-              [](Host &h) { h.Find("Reverse Range")->u.bd.value = 1; }})},
-        {{"Brightness=40", "Choose Pixels by=RGB Diff", "Color=#FF8000", "Range End=60"},
-         All({Slider("Brightness", 40), Popup("Choose Pixels by", 10), Slider("Range End", 60),
-              [](Host &h) { h.Find("Color")->u.cd.value = PF_Pixel{255, 255, 128, 0}; }})},
-        {{"Brightness=40", "Choose Pixels by=Point", "Center=10.5,-3.25", "Range End=50", "Blend=10"},
-         All({Slider("Brightness", 40), Popup("Choose Pixels by", 11), Slider("Range End", 50), Slider("Blend", 10),
-              [](Host &h) { h.SetPoint("Center", 10.5, -3.25); }})},
-        {{"Brightness=40", "Choose Pixels by=11", "Stretch=-40", "Range Start=12.5", "Range End=30", "Blend=5"},
-         All({Slider("Brightness", 40), Popup("Choose Pixels by", 11), Slider("Stretch", -40),
-              Slider("Range Start", 12.5), Slider("Range End", 30), Slider("Blend", 5)})},
-        {{"Brightness=40", "Choose Pixels by=Hue ", "Angle Start=45", "Angle End=200.5"},
-         All({Slider("Brightness", 40), Popup("Choose Pixels by", 8),
-              [](Host &h) { h.Find("Angle Start")->u.ad.value = Fix(45); },
-              [](Host &h) { h.Find("Angle End")->u.ad.value = Fix(200.5); }})},
-        {{"Brightness=-60", "Mix with Original=50"}, All({Slider("Brightness", -60), Slider("Mix with Original", 50)})},
+    const struct { Args sets; Values host; uint32_t den = 1; } cases[] = {
+        {{"--set=contrast=33.333", "BRIGHTNESS=90", "brightness=-12.5", "Channels=green", "Mix with Original=50"},
+         {{"Contrast", {33.333}}, {"Brightness", {-12.5}}, {"Channels", {3}}, {"Mix with Original", {50}}}},
+        {{"choose pixels by=Green ", "Range End=40", "Reverse Range=yes"}, {{"Choose Pixels by", {4}}, {"Range End", {40}}, {"Reverse Range", {1}}}},
+        {{"Choose Pixels by=RGB Diff", "Color=#FF8000", "Range End=60"}, {{"Choose Pixels by", {10}}, {"Color", {255, 128, 0}}, {"Range End", {60}}}},
+        {{"Choose Pixels by=11", "Center=10.5,-3.25", "Range Start=12.5", "Range End=50", "Blend=10", "Stretch=-40"},
+         {{"Choose Pixels by", {11}}, {"Center", {10.5, -3.25}}, {"Range Start", {12.5}}, {"Range End", {50}}, {"Blend", {10}}, {"Stretch", {-40}}}},
+        {{"Choose Pixels by=Hue ", "Angle Start=45", "Angle End=200.5"}, {{"Choose Pixels by", {8}}, {"Angle Start", {45}}, {"Angle End", {200.5}}}},
+        {{"--downsample", "1/3", "Choose Pixels by=Edge", "Blend=7"}, {{"Choose Pixels by", {13}}, {"Blend", {7}}}, 3},
     };
     std::mt19937 rng(11);
-    const Image in = RandomImage(rng, 24, 16);
-    const Image plain = ReferenceRender(in, [](Host &) {});
+    const Bytes in = Random(rng, 2 * 25 * 16 * 4);  // two frames through a pipe
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.sets));
-        ScratchDir dir;
-        Result run = RenderRaw(dir, in, SetArgs(c.sets));
-        ASSERT_EQ(run.status, 0) << run.err;
-        const Image expected = ReferenceRender(in, c.host);
-        EXPECT_FALSE(expected.pixels == plain.pixels) << "a case whose settings change nothing proves nothing";
-        EXPECT_TRUE(SameBytes(ReadBytes(dir / "out.raw"), expected.pixels));
+        const Result run = Orvane(Command({"render", "--raw", "25x16", "--set", "Brightness=40"}, c.sets, {"-", "-"}), in);
+        Values host = c.host;
+        host.insert(host.begin(), {"Brightness", {40}});  // first, so that every chooser has something to adjust
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(ReferenceRender(in, 25, 16, host, c.den), ReferenceRender(in, 25, 16, {}, c.den)) << "a case that changes nothing";
+        EXPECT_TRUE(SameBytes(run.out, ReferenceRender(in, 25, 16, host, c.den)));
     }
+    // A pipe that ends inside a frame: the complete frames reach standard output, then the error.
+    const Bytes first(in.begin(), in.begin() + 1600);
+    const Result run = Orvane({"render", "--raw", "25x16", "--set", "Brightness=9", "-", "-"}, Cat(first, {1, 2, 3}));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(SameBytes(run.out, ReferenceRender(first, 25, 16, {{"Brightness", {9}}})));
+    EXPECT_NE(run.err.find("standard input ended inside frame 2 (3 of 1600 bytes); the 1 complete frames before it were "
+                           "written to standard output"), std::string::npos) << run.err;
 }
 
-TEST(OrvaneRender, BadUsageExitsTwoSayingWhatIsAcceptedAndWritesNothing) {
-    const struct {
-        std::vector<std::string> options;
-        const char *says;
-    } cases[] = {
-        {{"--set", "Brightness=101"}, "from -100 to 100"},
-        {{"--set", "Channels=Purple"}, "choice number 1 to 9"},
-        {{"--set", "Color=1,2"}, "R,G,B (each 0 to 255) or #RRGGBB"},
-        {{"--set", "Nope=1"}, "no parameter is named \"Nope\""},
-        {{"--set", "Brightness"}, "NAME=VALUE"},
-        {{"--frobnicate"}, "unknown option --frobnicate"},
-        {{"--downsample", "2/1"}, "1 <= N <= D <= 1000"},
-        {{"--downsample", "half"}, "N/D"},
-        {{"--module", "/nonexistent/effect.so"}, "cannot load the effect module /nonexistent/effect.so"},
-    };
-    std::mt19937 rng(12);
-    const Image in = RandomImage(rng, 4, 3);
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.options));
-        ScratchDir dir;
-        Result run = RenderRaw(dir, in, c.options);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
-        EXPECT_EQ(dir.Names(), std::vector<std::string>{"in.raw"});
-    }
-    ScratchDir dir;
-    WriteBytes(dir / "in.raw", in.pixels);
-    const struct {
-        std::vector<std::string> args;
-        const char *says;
-    } usage[] = {
-        {{"render", "--raw", "4x3", dir / "in.raw"}, "expected INPUT and OUTPUT"},
-        {{"render", "--raw", "4by3", dir / "in.raw", dir / "out.raw"}, "WxH"},
-        {{"render", "--raw", "4096x3", dir / "in.raw", dir / "out.raw"}, "up to 4095 pixels wide"},
-        {{"render", "--raw", "0x3", dir / "in.raw", dir / "out.raw"}, "empty"},
-        {{"render", "-", dir / "out.png"}, "give --raw WxH"},
-        {{"render", dir / "missing.png", dir / "out.png"}, "cannot read"},
-        {{"render", "--raw", "4x3", dir / "in.raw", dir / "out.raw", "--set"}, "--set needs a value"},
-        {{"frame"}, "unknown command"},
-    };
-    for (const auto &c : usage) {
-        Result run = Orvane(c.args);
-        EXPECT_EQ(run.status, 2) << c.says;
-        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
-    }
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"in.raw"});
-}
-
-// The files of tests/data cover grey, palette (with and without tRNS) and RGB; the rest are made
-// here: grey with alpha, RGBA, 1-bit grey and 16-bit files (rounded to 8 bits, with a warning).
+// tests/data holds grey, palette (with and without tRNS) and RGB files with sRGB, ICC and pHYs chunks;
+// ffmpeg makes grey with alpha, RGBA, 1-bit grey and 16-bit files with gAMA and cHRM chunks.
 TEST(OrvaneRender, PngOfEveryColourTypeRoundTripsAsTheEffectRendersIt) {
-    const std::vector<std::string> sets = {"--set", "Brightness=30", "--set", "Channels=Red and Blue"};
-    const Setter host = All({Slider("Brightness", 30), Popup("Channels", 6)});
     ScratchDir dir;
     std::mt19937 rng(13);
-    std::vector<uint16_t> ga8, rgba8, bits, rgb16, ga16;
-    for (int i = 0; i < 7 * 5; ++i) {
-        for (int k = 0; k < 2; ++k) ga8.push_back(rng() & 0xFF);
-        for (int k = 0; k < 4; ++k) rgba8.push_back(rng() & 0xFF);
-        bits.push_back(rng() & 1);
-        for (int k = 0; k < 3; ++k) rgb16.push_back(rng() & 0xFFFF);
-        for (int k = 0; k < 2; ++k) ga16.push_back(rng() & 0xFFFF);
+    std::map<std::string, Bytes> made;  // the ARGB orvane should read from each
+    const struct { std::string format; int channels, depth; } kinds[] = {
+        {"ya8", 2, 8}, {"rgba", 4, 8}, {"monob", 1, 1}, {"rgb48be", 3, 16}, {"ya16be", 2, 16}};
+    for (const auto &[format, channels, depth] : kinds) {
+        const Bytes raw = Random(rng, static_cast<size_t>(depth == 1 ? 5 : 35 * channels * depth / 8));
+        auto sample = [&, channels = channels, depth = depth](size_t i, int k) -> uint8_t {  // pixel i, channel k, 8 bits
+            const size_t at = i * channels + k;
+            if (depth == 1) return raw[i / 7] >> (7 - i % 7) & 1 ? 255 : 0;  // rows of 7 pixels, a byte each
+            return depth == 8 ? raw[at] : std::lround((raw[2 * at] << 8 | raw[2 * at + 1]) / 257.0);  // never halfway
+        };
+        Bytes &argb = made[dir / (format + ".png")];
+        for (size_t i = 0, rgb = channels > 2; i < 35; ++i)
+            argb.insert(argb.end(), {channels % 2 ? uint8_t(255) : sample(i, channels - 1), sample(i, 0), sample(i, rgb), sample(i, 2 * rgb)});
+        Ffmpeg({"-f", "rawvideo", "-pix_fmt", format, "-s", "7x5", "-i", "-", "-vf", "setparams=color_primaries=bt709:color_trc=bt470m",
+                dir / (format + ".png")}, raw);
     }
-    WritePng(dir / "ga8.png", 7, 5, PNG_COLOR_TYPE_GRAY_ALPHA, 8, ga8);
-    WritePng(dir / "rgba8.png", 7, 5, PNG_COLOR_TYPE_RGB_ALPHA, 8, rgba8);
-    WritePng(dir / "grey1.png", 7, 5, PNG_COLOR_TYPE_GRAY, 1, bits);
-    WritePng(dir / "rgb16.png", 7, 5, PNG_COLOR_TYPE_RGB, 16, rgb16);
-    WritePng(dir / "ga16.png", 7, 5, PNG_COLOR_TYPE_GRAY_ALPHA, 16, ga16);
-    // 16-bit samples to 8 bits, rounded to the nearest (v / 257 is never halfway).
-    auto to8 = [](uint16_t v) { return static_cast<uint8_t>(std::lround(v / 257.0)); };
-    Image rgb16In = Image::Make(7, 5), ga16In = Image::Make(7, 5);
-    for (size_t i = 0; i < 35; ++i) {
-        uint8_t *p = &rgb16In.pixels[4 * i], *q = &ga16In.pixels[4 * i];
-        p[0] = 255, p[1] = to8(rgb16[3 * i]), p[2] = to8(rgb16[3 * i + 1]), p[3] = to8(rgb16[3 * i + 2]);
-        q[0] = to8(ga16[2 * i + 1]), q[1] = q[2] = q[3] = to8(ga16[2 * i]);
-    }
-
     const std::string data = ORV_TEST_DATA_DIR;
     // astronaut and chelsea carry an sRGB profile libpng reads but refuses to write: the picture is
     // written with the sRGB chunk in its place, and a warning says so.
-    const struct {
-        std::string path, warning;
-    } files[] = {
-        {data + "/chessboard_GRAY.png", ""}, {data + "/foo3x5x4indexed.png", ""},
-        {data + "/palette_color.png", ""},   {data + "/coffee.png", ""},
-        {data + "/astronaut.png", "without " + data + "/astronaut.png's ICC profile"},
+    const struct { std::string path, warning; } files[] = {
+        {data + "/chessboard_GRAY.png", ""}, {data + "/foo3x5x4indexed.png", ""}, {data + "/palette_color.png", ""},
+        {data + "/coffee.png", ""}, {data + "/astronaut.png", "without " + data + "/astronaut.png's ICC profile"},
         {data + "/chelsea.png", "known incorrect sRGB profile); the sRGB chunk stands for it"},
-        {dir / "ga8.png", ""},               {dir / "rgba8.png", ""},
-        {dir / "grey1.png", ""},             {dir / "rgb16.png", "16 bits"},
-        {dir / "ga16.png", "16 bits"},
+        {dir / "ya8.png", ""}, {dir / "rgba.png", ""}, {dir / "monob.png", ""},
+        {dir / "rgb48be.png", "has 16 bits per channel"}, {dir / "ya16be.png", "has 16 bits per channel"},
     };
     for (const auto &f : files) {
         SCOPED_TRACE(f.path);
-        std::vector<std::string> args = {"render"};
-        args.insert(args.end(), sets.begin(), sets.end());
-        args.insert(args.end(), {f.path, dir / "out.png"});
-        Result run = Orvane(args);
+        const Result run = Orvane({"render", "--set", "Brightness=30", "--set", "Channels=Red and Blue", f.path, dir / "out.png"});
         ASSERT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.err.find("warning: ") != std::string::npos, !f.warning.empty()) << run.err;
-        EXPECT_NE(run.err.find(f.warning), std::string::npos) << run.err;
-        if (f.warning.find("sRGB") != std::string::npos) {
-            const std::string out = AsString(ReadBytes(dir / "out.png"));
-            EXPECT_NE(out.find("sRGB"), std::string::npos);
-            EXPECT_EQ(out.find("iCCP"), std::string::npos);
-        }
-        int depth, type;
-        PngHeader(dir / "out.png", &depth, &type);
-        EXPECT_EQ(depth, 8);
-        EXPECT_EQ(type, PNG_COLOR_TYPE_RGB_ALPHA);
-        const Image in = f.path == dir / "rgb16.png" ? rgb16In : f.path == dir / "ga16.png" ? ga16In : ReadPngArgb(f.path);
-        EXPECT_TRUE(SameBytes(ReadPngArgb(dir / "out.png").pixels, ReferenceRender(in, host).pixels));
+        EXPECT_TRUE(f.warning.empty() ? run.err.empty() : run.err.find(f.warning) != std::string::npos) << run.err;
+        std::map<std::string, Bytes> in = PngChunks(f.path), out = PngChunks(dir / "out.png");
+        EXPECT_EQ(out["IHDR"][8] << 8 | out["IHDR"][9], 8 << 8 | PNG_COLOR_TYPE_RGB_ALPHA) << "8-bit RGBA";
+        EXPECT_TRUE(!out.count("iCCP") && out["sRGB"].size() == (in.count("sRGB") || in.count("iCCP") ? 1u : 0u)) << "sRGB stands for the profile";
+        for (const char *kept : {"pHYs", "gAMA", "cHRM", "sRGB"})
+            if (in.count(kept)) { EXPECT_EQ(out[kept], in[kept]) << kept; }
+        const int32_t w = in["IHDR"][2] << 8 | in["IHDR"][3], h = in["IHDR"][6] << 8 | in["IHDR"][7];  // under 65536
+        const Values host = {{"Brightness", {30}}, {"Channels", {6}}};
+        EXPECT_TRUE(SameBytes(Decode(dir / "out.png"), ReferenceRender(made.count(f.path) ? made[f.path] : Decode(f.path), w, h, host)));
     }
 }
 
-TEST(OrvaneRender, RawFramesFromFilesAndPipesRenderOneByOne) {
-    std::mt19937 rng(14);
-    const int32_t w = 20, h = 10;
-    const Setter host = All({Slider("Contrast", 45), Popup("Choose Pixels by", 2), Slider("Blend", 20)});
-    const std::vector<std::string> sets = {"--set", "Contrast=45", "--set", "Choose Pixels by=Luma", "--set", "Blend=20"};
-    Bytes input, expected;
-    for (int frame = 0; frame < 3; ++frame) {
-        Image in = RandomImage(rng, w, h);
-        Image out = ReferenceRender(in, host);
-        input.insert(input.end(), in.pixels.begin(), in.pixels.end());
-        expected.insert(expected.end(), out.pixels.begin(), out.pixels.end());
-    }
-    ScratchDir dir;
-    WriteBytes(dir / "in.raw", input);
-    auto args = [&](const std::string &in, const std::string &out) {
-        std::vector<std::string> a = {"render", "--raw", "20x10"};
-        a.insert(a.end(), sets.begin(), sets.end());
-        a.insert(a.end(), {in, out});
-        return a;
+// Where the mask is 0 the render leaves the input as it is, where it is 255 the render equals the
+// fully adjusted picture, and in between each byte lies between those two.
+TEST(OrvaneMask, AgreesWithWhatRenderChooses) {
+    const std::vector<Args> choosers = {
+        {"Choose Pixels by=Luma", "Range Start=20", "Range End=60", "Blend=15"}, {"Choose Pixels by=Edge", "Range End=10", "Blend=8"},
+        {"Choose Pixels by=Green", "Range End=50", "Reverse Range=on", "Blend=5"}, {"Choose Pixels by=Rectangle", "Stretch=-30"},
+        {"Choose Pixels by=Saturation", "Range Start=30", "Range End=90"}, {"Choose Pixels by=Hue", "Angle Start=45", "Blend=20"},
+        {"Choose Pixels by=RGB Diff", "Color=#20C040", "Range End=45", "Blend=10"}, {"Choose Pixels by=Alpha", "Range End=50", "Reverse Range=on"},
+        {"Choose Pixels by=Point", "Center=13.5,20.25", "Range End=30", "Blend=10", "Stretch=50"},
+        {"Choose Pixels by=Angle", "Center=30,10", "Angle Start=0", "Angle End=120", "Blend=12"}};
+    std::mt19937 rng(21);
+    Bytes in = Random(rng, 48 * 32 * 4);
+    for (size_t i = 0, x = 0, y = 0; i < 48 * 32; ++i, x = i % 48, y = i / 48)  // smooth gradients in half the blocks, for ranges
+        if ((x / 8 + y / 8) % 2 == 0) in[4 * i + 1] = uint8_t(x * 5), in[4 * i + 2] = uint8_t(y * 8), in[4 * i + 3] = uint8_t(x + y);
+    auto run = [&](const std::string &command, const Args &sets) {  // the mask ignores Brightness and Contrast
+        const Result r = Orvane(Command({command, "--raw", "48x32", "--set", "Brightness=45", "--set", "Contrast=30"}, sets, {"-", "-"}), in);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.out;
     };
-    Result run = Orvane(args(dir / "in.raw", dir / "out.raw"));
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(SameBytes(ReadBytes(dir / "out.raw"), expected));
-    run = Orvane(args("-", "-"), AsString(input));
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(SameBytes(run.out, AsString(expected)));
-    EXPECT_EQ(run.err, "");
-
-    // A file that is not a whole number of frames is refused before anything is written.
-    const size_t frame = static_cast<size_t>(w) * h * 4;
-    const Bytes partial(input.begin(), input.begin() + static_cast<long>(2 * frame + frame / 2));
-    WriteBytes(dir / "partial.raw", partial);
-    run = Orvane(args(dir / "partial.raw", dir / "never.raw"));
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("not a whole number of 20x10 ARGB frames"), std::string::npos) << run.err;
-    // From a pipe: the complete frames reach standard output, then the error; a named output stays absent.
-    run = Orvane(args("-", "-"), AsString(partial));
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(SameBytes(run.out, AsString(Bytes(expected.begin(), expected.begin() + static_cast<long>(2 * frame)))));
-    EXPECT_NE(run.err.find("ended inside frame 3 (400 of 800 bytes)"), std::string::npos) << run.err;
-    run = Orvane(args("-", dir / "never.raw"), AsString(partial));
-    EXPECT_EQ(run.status, 2);
-    run = Orvane(args(dir / "empty.raw", dir / "never.raw"));
-    EXPECT_EQ(run.status, 2);
-    WriteBytes(dir / "empty.raw", {});
-    run = Orvane(args(dir / "empty.raw", dir / "never.raw"));
-    EXPECT_EQ(run.status, 2);
-    EXPECT_FALSE(Exists(dir / "never.raw"));
-    std::vector<std::string> names = dir.Names();
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"empty.raw", "in.raw", "out.raw", "partial.raw"}));
-}
-
-TEST(OrvaneRender, DownsampleTellsTheEffectTheFrameIsAtThatRatio) {
-    std::mt19937 rng(15);
-    const Image in = RandomImage(rng, 101, 37);
-    ScratchDir dir;
-    Result run = RenderRaw(dir, in, {"--downsample", "1/3", "--set", "Choose Pixels by=Edge", "--set", "Range End=20",
-                                  "--set", "Blend=7", "--set", "Brightness=50"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const Setter host = All({Popup("Choose Pixels by", 13), Slider("Range End", 20), Slider("Blend", 7), Slider("Brightness", 50)});
-    EXPECT_TRUE(SameBytes(ReadBytes(dir / "out.raw"), ReferenceRender(in, host, 1, 3).pixels));
-}
-
-TEST(OrvaneRender, OutputOverItsInputIsRefused) {
-    ScratchDir dir;
-    std::mt19937 rng(16);
-    const Image in = RandomImage(rng, 6, 4);
-    WriteBytes(dir / "in.raw", in.pixels);
-    ASSERT_EQ(link((dir / "in.raw").c_str(), (dir / "link.raw").c_str()), 0);
-    const std::string data = ORV_TEST_DATA_DIR;
-    const Bytes coffee = ReadBytes(data + "/coffee.png");
-    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
-             {"render", "--raw", "6x4", dir / "in.raw", dir / "in.raw"},
-             {"render", "--raw", "6x4", dir / "in.raw", dir / "link.raw"},
-             {"render", "--raw", "6x4", dir / "in.raw", dir.path + "/../" + dir.path.substr(dir.path.rfind('/') + 1) + "/in.raw"},
-             {"render", data + "/coffee.png", data + "/coffee.png"}}) {
-        Result run = Orvane(args);
-        EXPECT_EQ(run.status, 2) << args.back();
-        EXPECT_NE(run.err.find("is INPUT"), std::string::npos) << run.err;
+    const Bytes full = run("render", {});
+    for (const Args &chooser : choosers) {
+        SCOPED_TRACE(testing::PrintToString(chooser));
+        const Bytes rendered = run("render", chooser), mask = run("mask", chooser);
+        ASSERT_EQ(mask.size(), in.size());
+        int none = 0, fully = 0;
+        for (size_t i = 0; i < mask.size(); i += 4) {
+            const uint8_t m = mask[i + 1];
+            ASSERT_TRUE(mask[i] == 255 && mask[i + 2] == m && mask[i + 3] == m) << "pixel " << i / 4;
+            for (size_t k = i; k < i + 4; ++k) {
+                const uint8_t a = m == 255 ? full[k] : in[k], b = m == 0 ? in[k] : full[k];
+                ASSERT_TRUE(std::min(a, b) <= rendered[k] && rendered[k] <= std::max(a, b)) << "pixel " << i / 4 << ", mask " << int(m);
+            }
+            none += m == 0, fully += m == 255;
+        }
+        EXPECT_TRUE(none > 0 && fully > 0) << "the chooser should leave some pixels alone and choose some fully";
     }
-    EXPECT_TRUE(SameBytes(ReadBytes(dir / "in.raw"), in.pixels));
-    EXPECT_TRUE(SameBytes(ReadBytes(data + "/coffee.png"), coffee));
-}
-
-// The stand-in module makes the effect's last allocation of each render fail: the effect reports
-// "Memory Allocation Failure!", orvane exits 1 with that message, and no output appears.
-TEST(OrvaneRender, AnErrorTheEffectReportsExitsOneAndWritesNothing) {
-    std::mt19937 rng(17);
-    const Image in = RandomImage(rng, 8, 6);
-    const std::string failAt = "ORVANE_TEST_FAIL_AT=" + std::to_string(RenderAllocations(in));
+    // From a PNG, the same mask as an 8-bit grey picture.
     ScratchDir dir;
-    WriteBytes(dir / "in.raw", in.pixels);
-    const std::vector<std::string> raw = {"render", "--module", ORVANE_FAILING_MODULE, "--raw", "8x6", dir / "in.raw",
-                                          dir / "out.raw"};
-    Result run = Orvane(raw, "", {"ORVANE_TEST_FAIL_AT=0"});
-    ASSERT_EQ(run.status, 0) << "the stand-in renders when asked to fail nothing: " << run.err;
-    EXPECT_TRUE(SameBytes(ReadBytes(dir / "out.raw"), ReferenceRender(in, [](Host &) {}).pixels));
-    unlink((dir / "out.raw").c_str());
-
-    run = Orvane(raw, "", {failAt});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("Memory Allocation Failure!"), std::string::npos) << run.err;
-    const std::string data = ORV_TEST_DATA_DIR;
-    run = Orvane({"render", data + "/palette_color.png", dir / "out.png"}, "",
-                 {failAt, std::string("ORVANE_MODULE=") + ORVANE_FAILING_MODULE});
-    EXPECT_EQ(run.status, 1) << "$ORVANE_MODULE chooses the module";
-    EXPECT_NE(run.err.find("Memory Allocation Failure!"), std::string::npos) << run.err;
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"in.raw"});
+    Ffmpeg({"-f", "rawvideo", "-pix_fmt", "argb", "-s", "48x32", "-i", "-", dir / "in.png"}, in);
+    ASSERT_EQ(Orvane(Command({"mask"}, choosers[0], {dir / "in.png", dir / "mask.png"})).status, 0);
+    EXPECT_EQ(PngChunks(dir / "mask.png")["IHDR"][9], PNG_COLOR_TYPE_GRAY);
+    EXPECT_TRUE(SameBytes(Decode(dir / "mask.png"), run("mask", choosers[0])));
 }
 
-}  // namespace
+TEST(OrvaneVideo, LossyRoundTripKeepsTheAudioAndMatchesTheReference) {
+    ScratchDir dir;  // smooth moving gradients (seeded colours), which codecs keep well
+    Ffmpeg({"-f", "lavfi", "-i", "gradients=s=64x48:r=10:d=0.6:speed=0.05:seed=2", "-f", "lavfi", "-i", "sine=frequency=440:duration=0.6",
+            "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", dir / "in.mp4"});
+    const Result run = Orvane({"render", "--set", "Brightness=30", "--set", "Contrast=25", dir / "in.mp4", dir / "out.mp4"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "") << "no progress bar when stderr is not a terminal";
+    const Result streams = RunProgram({"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,codec_type", "-of", "csv=p=0", dir / "out.mp4"});
+    EXPECT_NE(Text(streams.out).find("aac,audio"), std::string::npos) << Text(streams.out);
+
+    const Bytes in = Decode(dir / "in.mp4"), got = Decode(dir / "out.mp4");
+    const Bytes expected = ReferenceRender(in, 64, 48, {{"Brightness", {30}}, {"Contrast", {25}}});
+    ASSERT_EQ(got.size(), expected.size()) << "frame count";
+    double error = 0, worst = 0, effect = 0;  // mean and worst colour difference (alpha is opaque in both)
+    for (size_t i = 0; i < got.size(); ++i)
+        if (const int d = std::abs(got[i] - expected[i]); i % 4) error += d, worst = std::max<double>(worst, d), effect += std::abs(in[i] - expected[i]);
+    EXPECT_LT(error / static_cast<double>(got.size() * 3 / 4), 5.0);
+    EXPECT_LT(worst, 80);
+    EXPECT_GT(effect / static_cast<double>(got.size() * 3 / 4), 15.0) << "the tolerance must be tighter than the effect";
+}
+
+// ffv1 and ffmpeg's .apng codec are lossless and keep alpha.
+TEST(OrvaneVideo, LosslessCodecGivesExactlyTheReference) {
+    ScratchDir dir;
+    std::mt19937 rng(31);
+    const Bytes frames = Random(rng, 5 * 40 * 30 * 4);  // noise, alpha included
+    Ffmpeg({"-f", "rawvideo", "-pix_fmt", "argb", "-s", "40x30", "-framerate", "25", "-i", "-", "-c:v", "ffv1", "-pix_fmt", "bgra", dir / "in.mkv"},
+           frames);
+    ASSERT_EQ(Orvane(Command({"render"}, {"Brightness=-20", "Choose Pixels by=Luma", "Blend=10"}, {dir / "in.mkv", dir / "out.apng"})).status, 0);
+    const Bytes expected = ReferenceRender(frames, 40, 30, {{"Brightness", {-20}}, {"Choose Pixels by", {2}}, {"Blend", {10}}});
+    EXPECT_NE(expected, frames) << "settings that change nothing prove nothing";
+    EXPECT_TRUE(SameBytes(Decode(dir / "out.apng"), expected));
+}
+
+TEST(OrvaneVideo, InterruptRemovesThePartialFileAndEndsFfmpeg) {
+    ScratchDir dir;
+    Ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-frames:v", "1000", "-c:v", "ffv1", dir / "in.mkv"});
+    // AVI writes as it goes (Matroska would hold whole clusters back), so the file grows early.
+    const Args args = {"render", "--set", "Brightness=10", dir / "in.mkv", dir / "out.avi"};
+    EXPECT_EQ(InterruptWhileWriting(args, -1, dir, ".out.avi.orvane-", 1, SIGINT), 128 + SIGINT);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"in.mkv"});
+    for (const auto &process : std::filesystem::directory_iterator("/proc"))
+        EXPECT_EQ(Text(ReadBytes(process.path() / "cmdline")).find(dir / "in.mkv"), std::string::npos)
+            << process.path() << ": an ffmpeg child outlived the interrupt";
+}

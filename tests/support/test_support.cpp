@@ -115,14 +115,18 @@ orvref::HostValues RandomValues(std::mt19937 &rng, int run, int32_t choose, int 
         v.centerY = Typed(rng, -0.2 * height, 1.2 * height);
         v.stretch = (run % 3 - 1) * Typed(rng, 1, 100);
     }
-    if (extreme) {  // the far ends of what a host can store
-        const double far[] = {32767, -32768, 20000, -3000, 0.01};
-        switch (run % 4) {
-            case 0: v.blend = far[rng() % 5]; break;
-            case 1: v.rangeStart = far[rng() % 5]; break;
-            case 2: v.rangeEnd = far[rng() % 5], v.angleEnd = far[rng() % 5]; break;
-            default: v.centerX = far[rng() % 5], v.stretch = far[rng() % 5]; break;
-        }
+    if (extreme) {  // one value at the far ends of what a host can store, or a popup outside its list
+        double orvref::HostValues::*const fields[] = {
+            &orvref::HostValues::brightness, &orvref::HostValues::contrast, &orvref::HostValues::mix,
+            &orvref::HostValues::rangeStart, &orvref::HostValues::rangeEnd, &orvref::HostValues::angleStart,
+            &orvref::HostValues::angleEnd,   &orvref::HostValues::blend,    &orvref::HostValues::stretch,
+            &orvref::HostValues::centerX,    &orvref::HostValues::centerY};
+        const double far[] = {INT32_MAX / 65536.0, INT32_MIN / 65536.0, 1000, -1000, 100.5, 36090, 20000, 0.01};
+        const int32_t popups[] = {0, -5, 10, 15, 257, 265, INT32_MIN, INT32_MAX};
+        if (rng() % 6 == 0)
+            (rng() % 2 ? v.channels : v.choosePixels) = popups[rng() % 8];
+        else
+            v.*fields[rng() % 11] = far[rng() % 8], v.centerSet = true;
     }
     return v;
 }
