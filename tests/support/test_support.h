@@ -13,6 +13,7 @@
 
 #include "aehost.h"
 #include "reference/render_reference.h"
+#include "support/random_values.h"
 #include "support/simd_level.h"
 
 namespace orvtest {
@@ -52,11 +53,6 @@ int MemoryMessages(const aehost::Host &host);
 // Seeded random bytes (all four channels), with optional row padding in bytes.
 aehost::Image RandomImage(std::mt19937 &rng, int32_t width, int32_t height, int32_t padding = 0);
 
-// Values of a "Choose Pixels by" choice (1-based) and range shape (bit 0 start at zero, bit 1
-// reversed, bit 2 soft) typed with two decimals as a person would; brightness, contrast, channels
-// and mix from `run`. `extreme` adds values far beyond the registered ranges.
-orvref::HostValues RandomValues(std::mt19937 &rng, int run, int32_t choose, int shape, int32_t width, int32_t height,
-                                bool extreme = false);
 std::string Describe(const orvref::HostValues &v);
 
 // Success, or where the first byte differs.

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "aehost.h"
-#include "reference/render_reference.h"
+#include "support/random_values.h"
 
 namespace orvtest {
 
@@ -18,46 +18,21 @@ struct RenderCase {
     orvref::HostValues v;
 };
 
-// Every "Choose Pixels by" mode hard and soft, plain and reversed; every "Channels" choice at mixes
-// 0, 50 and 100; padded, downsampled, one-row and one-column frames.
+// Every "Choose Pixels by" mode x range shape (hard and soft, plain and reversed), channel choices
+// and mixes in turn, every third with a value far beyond its range; then padded, downsampled,
+// one-row and one-column frames.
 inline std::vector<RenderCase> RenderCases() {
-    // Brightness/contrast pairs cycled through: both signs, extremes (contrast 100 thresholds), fractions.
-    static const double tones[][2] = {{25, 0},       {-40, 30},  {60, -50}, {0, 100},  {-100, -20},
-                                      {15.5, 45.25}, {100, 100}, {-70, 80}, {35, -100}, {-12.75, 12.5}};
-    static const PF_Pixel colors[] = {{255, 200, 40, 90}, {255, 0, 0, 0}, {128, 30, 180, 220}, {255, 255, 255, 255}};
     std::vector<RenderCase> cases;
-    // A frame of the size given, else of one from the seed (the place in the list).
-    auto add = [&cases](std::string name, int32_t mode, int32_t width = 0, int32_t height = 0, int32_t inPad = 0,
-                        int32_t outPad = 0, int32_t downsample = 1) -> orvref::HostValues & {
-        const uint64_t n = cases.size() + 1;
-        cases.push_back({name, width ? width : 29 + int32_t(n % 7) * 3, height ? height : 17 + int32_t(n % 5) * 2,
-                         inPad, outPad, downsample, n, {}});
-        orvref::HostValues &v = cases.back().v;
-        v.brightness = tones[n % 10][0], v.contrast = tones[n % 10][1], v.color = colors[n % 4], v.choosePixels = mode;
-        v.rangeStart = 10, v.rangeEnd = 40, v.blend = 8, v.mix = 25, v.stretch = -20;
-        return v;
-    };
-    // Ranges from 0 and from inside; reversed hue and angle intervals wrap through 0; the geometric
-    // modes (11-14) soft around a point set; the last variant mixed, on a channel choice.
-    for (int32_t i = 0; i < 14 * 4; ++i) {
-        const int32_t mode = 1 + i / 4, k = i % 4;
-        const bool soft = k >= 2, reverse = k % 2;
-        auto &v = add("mode" + std::to_string(mode) + (soft ? "-soft" : "-hard") + (reverse ? "-reversed" : ""), mode);
-        v.rangeStart = 10 * (k % 3), v.rangeEnd = 30 + 10 * k, v.blend = soft ? 15 * (k - 1) : 0, v.reverse = reverse;
-        v.stretch = 35 * k - 50, v.mix = k == 3 ? 50 : 0, v.channels = k == 3 ? 1 + mode % 9 : 1;
-        v.angleStart = reverse ? 300 : 45, v.angleEnd = reverse ? 60 : 200, v.centerSet = mode >= 11 && soft;
-        v.centerX = cases.back().width * 0.3, v.centerY = cases.back().height * 0.65;  // off-centre
+    std::mt19937 rng(2468);
+    const int32_t frames[][5] = {{33, 21, 12, 20, 1}, {40, 26, 0, 8, 2}, {38, 24, 4, 0, 2}, {64, 1, 0, 0, 1},
+                                 {1, 48, 4, 0, 1},    {160, 90, 0, 0, 1}};  // width, height, paddings, downsample
+    for (int32_t i = 0; i < 14 * 8 + 6; ++i) {
+        const int32_t *f = i < 14 * 8 ? nullptr : frames[i - 14 * 8];
+        RenderCase c{"case" + std::to_string(i), f ? f[0] : 29 + i % 7 * 3, f ? f[1] : 17 + i % 5 * 2, f ? f[2] : 0,
+                     f ? f[3] : 0, f ? f[4] : 1, uint64_t(i + 1), {}};
+        c.v = RandomValues(rng, i, 1 + i % 14, (i / 14) % 8, c.width / c.downsample, c.height / c.downsample, i % 3 == 2);
+        cases.push_back(c);
     }
-    for (int32_t channels = 1; channels <= 9; ++channels)
-        for (int mix : {0, 50, 100}) {
-            const int32_t mode = (channels + mix) % 14 + 1;
-            auto &v = add("channels" + std::to_string(channels) + "-mix" + std::to_string(mix), mode);
-            v.channels = channels, v.mix = mix, v.rangeStart = 15, v.rangeEnd = 70, v.blend = channels % 2 ? 0 : 12;
-        }
-    // name, mode; width, height, input and output padding, downsample
-    add("padded-rows", 13, 33, 21, 12, 20), add("downsampled-point", 11, 40, 26, 0, 8, 2);
-    add("downsampled-angle", 14, 38, 24, 4, 0, 2), add("single-row", 2, 64, 1), add("single-column", 12, 1, 48, 4);
-    add("larger-frame-hue", 8, 160, 90);
     return cases;
 }
 
