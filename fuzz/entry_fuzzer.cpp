@@ -58,17 +58,11 @@ void MakeLayer(FuzzInput &in, Layer *layer) {
         case 6: rowbytes = 16384 * in.Between(-2, 2) + in.Between(-8, 8); break;
         default: rowbytes = in.Take<int32_t>(); break;                       // anything
     }
-    layer->world.width = static_cast<A_long>(width);
-    layer->world.height = static_cast<A_long>(height);
-    layer->world.rowbytes = static_cast<A_long>(rowbytes);
+    layer->world.width = A_long(width), layer->world.height = A_long(height), layer->world.rowbytes = A_long(rowbytes);
 
     // The bytes the record declares: rows y = 0 .. height - 1 at data + y * rowbytes, each width * 4 long.
-    int64_t low = 0, high = 0;
-    if (width > 0 && height > 0) {
-        const int64_t last = (height - 1) * rowbytes;
-        low = last < 0 ? last : 0;
-        high = (last > 0 ? last : 0) + width * 4;
-    }
+    const int64_t last = width > 0 && height > 0 ? (height - 1) * rowbytes : 0;
+    const int64_t low = last < 0 ? last : 0, high = width > 0 && height > 0 ? (last > 0 ? last : 0) + width * 4 : 0;
     const bool pixels = (shape & 0xE0) != 0xE0;  // one in eight has none
     if (!pixels || high - low > kLargestBuffer) return;
     layer->bytes.resize(static_cast<size_t>(high - low) + (high == low ? 1 : 0));
@@ -98,7 +92,6 @@ PF_Err Fill(PF_ProgPtr, const PF_Pixel *color, const PF_Rect *rect, PF_EffectWor
 }
 
 PF_Err Copy(PF_ProgPtr, PF_EffectWorld *, PF_EffectWorld *, PF_Rect *, PF_Rect *) { return 0; }
-
 int Sprintf(A_char *dst, const A_char *format, ...) {
     va_list args;
     va_start(args, format);
@@ -172,8 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     MakeLayer(in, &input);
     MakeLayer(in, &output);
 
-    PF_UtilCallbacks utils;
-    std::memset(&utils, 0, sizeof utils);
+    PF_UtilCallbacks utils{};
     const uint8_t missing = in.Take<uint8_t>();
     const bool rare = (missing & 0xF0) == 0xF0;  // one input in sixteen leaves something out
     utils.fill = rare && (missing & 1) ? nullptr : &Fill;
@@ -183,8 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     g_fillStatus = in.Below(16) == 0 ? in.Between(1, 9) : 0;
     g_addParamStatus = in.Below(16) == 0 ? in.Between(1, 9) : 0;
 
-    PF_InData inData;
-    std::memset(&inData, 0, sizeof inData);
+    PF_InData inData{};
     inData.utils = rare && (missing & 8) ? nullptr : &utils;
     inData.inter.add_param = &AddParam;
     inData.effect_ref = reinterpret_cast<PF_ProgPtr>(&inData);
@@ -195,8 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     inData.quality = in.Below(3);
     inData.num_params = in.Below(8) == 0 ? static_cast<A_long>(in.Below(16)) : 15;
 
-    PF_OutData outData;
-    std::memset(&outData, 0, sizeof outData);
+    PF_OutData outData{};
     outData.out_flags = in.Take<int32_t>();
     // The module releases global_data at set-down as its own handle: only one of its own is given.
     orv::Handle handle = in.Below(8) == 0 ? orv::NewHandle(static_cast<int32_t>(in.Below(64))) : nullptr;

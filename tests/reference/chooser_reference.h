@@ -63,18 +63,9 @@ inline int32_t RefHue(const PF_Pixel &p) {
     const int32_t mx = RefMax3(p), mn = RefMin3(p);
     if (mx == mn) return 0;
     const long double delta = mx - mn;
-    long double h;
-    if (r == mx)
-        h = (g - b) / delta;
-    else if (g == mx)
-        h = (b - r) / delta + 2;
-    else
-        h = (r - g) / delta + 4;
-    const float hf = static_cast<float>(h);
-    const float degrees = static_cast<float>(static_cast<long double>(hf) * 60);
-    int32_t v = RefTrunc(degrees);
-    if (v < 0) v += 360;
-    return v;
+    const long double h = r == mx ? (g - b) / delta : g == mx ? (b - r) / delta + 2 : (r - g) / delta + 4;
+    const int32_t v = RefTrunc(static_cast<float>(static_cast<long double>(static_cast<float>(h)) * 60));
+    return v < 0 ? v + 360 : v;
 }
 
 inline int32_t RefColorDistance(const PF_Pixel &c, const PF_Pixel &p) {
@@ -96,16 +87,12 @@ inline int32_t RefRampDown(int32_t a, int32_t x, int32_t b) {
 
 // 0..360: a negative multiple of 360 gives 360.
 inline int32_t RefWrapDegrees(int32_t v) {
-    const int64_t wide = v;
-    if (wide >= 0) return static_cast<int32_t>(wide % 360);
-    return static_cast<int32_t>(360 - (-wide) % 360);
+    return static_cast<int32_t>(v >= 0 ? int64_t{v} % 360 : 360 - (-int64_t{v}) % 360);
 }
 
 inline float RefAngleDegrees(int32_t dy, int32_t dx) {
-    const float radians = orv::TableAtan2(static_cast<float>(dy), static_cast<float>(dx));
-    float degrees = static_cast<float>(static_cast<long double>(radians) * 57.295776f);
-    if (degrees < 0) degrees = static_cast<float>(static_cast<long double>(degrees) + 360);
-    return degrees;
+    const float degrees = static_cast<float>(static_cast<long double>(orv::TableAtan2(float(dy), float(dx))) * 57.295776f);
+    return degrees < 0 ? static_cast<float>(static_cast<long double>(degrees) + 360) : degrees;
 }
 
 // 1 / (1 + 0.033 |stretch|) in double, stored as a float.
@@ -154,15 +141,8 @@ struct RefBounds {
 };
 
 inline RefBounds MakeBounds(const RefChooser &c) {
-    RefBounds b;
-    b.start = c.start;
-    b.end = c.end;
-    b.mid = Wrap32(static_cast<int64_t>(c.start) + c.end) / 2;
-    b.endPlus = Wrap32(static_cast<int64_t>(c.end) + c.blend);
-    b.endMinus = Wrap32(static_cast<int64_t>(c.end) - c.blend);
-    b.startPlus = Wrap32(static_cast<int64_t>(c.start) + c.blend);
-    b.startMinus = Wrap32(static_cast<int64_t>(c.start) - c.blend);
-    return b;
+    const int64_t s = c.start, e = c.end;
+    return {c.start, c.end, Wrap32(s + e) / 2, Wrap32(e + c.blend), Wrap32(e - c.blend), Wrap32(s + c.blend), Wrap32(s - c.blend)};
 }
 
 // The selection table for a value v against start and end (already at the value's scale). Values are
@@ -243,13 +223,8 @@ inline int32_t RefAngleWeight(const RefChooser &c, int32_t angle) {
 inline int32_t RefMeasure(const RefChooser &c, const PF_Pixel &p, bool hard) {
     switch (c.mode) {
         case 1: return hard ? RefLuma256(p) : RefLuma(p);
-        case 2: return p.red;
-        case 3: return p.green;
-        case 4: return p.blue;
-        case 5: return p.alpha;
-        case 6: return RefSaturation(p);
-        case 7: return RefHue(p);
-        case 8: return RefLightness(p);
+        case 2: return p.red;  case 3: return p.green;  case 4: return p.blue;  case 5: return p.alpha;
+        case 6: return RefSaturation(p);  case 7: return RefHue(p);  case 8: return RefLightness(p);
         default: return RefColorDistance(c.settings.color, p);
     }
 }
@@ -273,15 +248,10 @@ inline RefGeometry RefGeometric(const RefChooser &c, int32_t x, int32_t y, bool 
     float dy = static_cast<float>(y) - s.centerY;
     float dx = static_cast<float>(x) - s.centerX;
     if (c.mode == 13) {
-        if (c.chooserOption) dy = dy * 2;
-        const float a = RefAngleDegrees(RefTrunc(dy), RefTrunc(dx));
-        g.angle = RefTrunc(a);
+        g.angle = RefTrunc(RefAngleDegrees(RefTrunc(c.chooserOption ? dy * 2 : dy), RefTrunc(dx)));
         return g;
     }
-    if (c.mode == 11) {
-        dy = std::fabs(dy);
-        dx = std::fabs(dx);
-    }
+    if (c.mode == 11) dy = std::fabs(dy), dx = std::fabs(dx);
     if (c.chooserOption) dy = dy * 2;
     if (c.squeezeY) dy = dy * c.factor;
     if (c.squeezeX) dx = static_cast<float>(RefTrunc(static_cast<long double>(dx) * c.factor));

@@ -106,41 +106,22 @@ inline float CenterReading(int32_t fixed, int32_t side) {
 inline orv::ChooserSettings RefSettings(const HostValues &v, int32_t frameWidth, int32_t frameHeight) {
     orv::ChooserSettings s{};
     const int32_t mode = static_cast<int32_t>((int64_t{v.choosePixels} - 1) & 0xFF);  // the low byte of the index
-    const int32_t fx = HostFixed(v.centerSet ? v.centerX : 0.5 * frameWidth);
-    const int32_t fy = HostFixed(v.centerSet ? v.centerY : 0.5 * frameHeight);
-    s.centerX = CenterReading(fx, frameWidth);
-    s.centerY = CenterReading(fy, frameHeight);
-    s.mode = mode;
-    s.color = v.color;
-    s.reverse = v.reverse ? 1 : 0;
-    s.stretch = SliderReading(v.stretch);
-    const float start = PercentReading(v.rangeStart), end = PercentReading(v.rangeEnd);
-    const float blend = PercentReading(v.blend);
-    auto times = [](float a, long double b) { return static_cast<float>(a * b); };
-    if (mode == 7 || mode == 13) {
-        s.rangeStart = AngleReading(v.angleStart);
-        s.rangeEnd = AngleReading(v.angleEnd);
-        s.blend = times(blend, 180);
-    } else if (mode >= 1 && mode <= 9) {
-        s.rangeStart = times(start, 300);
-        s.rangeEnd = times(end, 300);
-        s.blend = times(blend, 300);
-    } else if (mode >= 10 && mode <= 12) {
-        s.rangeStart = times(start, frameWidth);
-        s.rangeEnd = times(end, frameWidth);
-        s.blend = times(blend, frameWidth);
-    } else {
-        s.blend = blend;
-    }
+    s.centerX = CenterReading(HostFixed(v.centerSet ? v.centerX : 0.5 * frameWidth), frameWidth);
+    s.centerY = CenterReading(HostFixed(v.centerSet ? v.centerY : 0.5 * frameHeight), frameHeight);
+    s.mode = mode, s.color = v.color, s.reverse = v.reverse ? 1 : 0, s.stretch = SliderReading(v.stretch);
+    // Ranges and blend in the mode's units: degrees (blend x 180), x 300, pixels of the frame width.
+    const long double unit =
+        mode == 7 || mode == 13 ? 180 : mode >= 1 && mode <= 9 ? 300 : mode >= 10 && mode <= 12 ? frameWidth : 1;
+    s.blend = static_cast<float>(PercentReading(v.blend) * unit);
+    if (mode == 7 || mode == 13)
+        s.rangeStart = AngleReading(v.angleStart), s.rangeEnd = AngleReading(v.angleEnd);
+    else if (mode >= 1 && mode <= 12)
+        s.rangeStart = static_cast<float>(PercentReading(v.rangeStart) * unit),
+        s.rangeEnd = static_cast<float>(PercentReading(v.rangeEnd) * unit);
     return s;
 }
 
 // ---- the render ------------------------------------------------------------------------------------
-
-inline PF_Pixel ReadPixel(const aehost::Image &image, int32_t x, int32_t y) {
-    const uint8_t *p = image.Pixel(x, y);
-    return PF_Pixel{p[0], p[1], p[2], p[3]};
-}
 
 // The expected output, packed (width x 4 bytes a row, no padding). frameWidth/Height: the rendered
 // frame size (0 = the input's).
@@ -159,13 +140,12 @@ inline std::vector<uint8_t> Render(const aehost::Image &input, const HostValues 
     out.reserve(static_cast<size_t>(input.width) * input.height * 4);
     for (int32_t y = 0; y < input.height; ++y)
         for (int32_t x = 0; x < input.width; ++x) {
-            const PF_Pixel p = ReadPixel(input, x, y);
+            const uint8_t *at = input.Pixel(x, y);
+            const PF_Pixel p{at[0], at[1], at[2], at[3]};
             const uint8_t source[4] = {p.alpha, p.red, p.green, p.blue};
             uint8_t adjusted[4] = {p.alpha, table[p.red], table[p.green], table[p.blue]};
-            if (channels == 8) {  // "Alpha": the table on alpha alone, colour kept
-                adjusted[0] = table[p.alpha];
-                adjusted[1] = p.red, adjusted[2] = p.green, adjusted[3] = p.blue;
-            }
+            if (channels == 8)  // "Alpha": the table on alpha alone, colour kept
+                adjusted[0] = table[p.alpha], adjusted[1] = p.red, adjusted[2] = p.green, adjusted[3] = p.blue;
             uint8_t result[4];
             if (weighted) {
                 int32_t w = RefWeight(chooser, x, y, p);
