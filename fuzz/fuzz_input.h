@@ -20,12 +20,10 @@ public:
     // The next sizeof(T) bytes as a T (zero bytes past the end).
     template <typename T>
     T Take() {
-        uint8_t bytes[sizeof(T)] = {};
+        T value{};
         const size_t n = Remaining() < sizeof(T) ? Remaining() : sizeof(T);
-        std::memcpy(bytes, data + at, n);
+        std::memcpy(&value, data + at, n);  // the rest stays zero
         at += n;
-        T value;
-        std::memcpy(&value, bytes, sizeof(T));
         return value;
     }
 
@@ -41,18 +39,13 @@ public:
     // Up to n bytes (fewer when the input ends).
     std::vector<uint8_t> Bytes(size_t n) {
         if (n > Remaining()) n = Remaining();
-        std::vector<uint8_t> out(data + at, data + at + n);
         at += n;
-        return out;
+        return std::vector<uint8_t>(data + at - n, data + at);
     }
     // Bytes up to (not including) `stop` or the end; the stop byte is consumed.
     std::string Until(char stop, size_t limit) {
         std::string out;
-        while (at < size && out.size() < limit) {
-            const char c = static_cast<char>(data[at++]);
-            if (c == stop) break;
-            out += c;
-        }
+        for (char c; at < size && out.size() < limit && (c = static_cast<char>(data[at++])) != stop;) out += c;
         return out;
     }
     std::vector<uint8_t> Rest() { return Bytes(Remaining()); }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,16 +37,9 @@ public:
 
     int Fd() const { return fd; }
     std::string Path() const { return "/proc/self/fd/" + std::to_string(fd); }
-    std::vector<uint8_t> Contents() const {
-        std::vector<uint8_t> out;
-        uint8_t buffer[65536];
-        ssize_t n;
-        off_t at = 0;
-        while ((n = pread(fd, buffer, sizeof buffer, at)) > 0) {
-            out.insert(out.end(), buffer, buffer + n);
-            at += n;
-        }
-        return out;
+    std::vector<uint8_t> Contents() const {  // opened anew through its path: from the start
+        std::ifstream file(Path(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
 private:

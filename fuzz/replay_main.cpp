@@ -13,18 +13,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 int main(int argc, char **argv) {
-    std::vector<std::filesystem::path> files;
-    for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path = argv[i];
-        if (std::filesystem::is_directory(path)) {
-            for (const auto &entry : std::filesystem::directory_iterator(path))
-                if (entry.is_regular_file()) files.push_back(entry.path());
-        } else if (std::filesystem::exists(path)) {
-            files.push_back(path);
-        }
-    }
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
+    for (int i = 1; i < argc; ++i)
+        if (fs::is_directory(argv[i]))
+            for (const auto &entry : fs::directory_iterator(argv[i])) files.push_back(entry.path());
+        else if (fs::exists(argv[i]))
+            files.push_back(argv[i]);
     std::sort(files.begin(), files.end());
-    for (const std::filesystem::path &file : files) {
+    for (const fs::path &file : files) {
         std::ifstream stream(file, std::ios::binary);
         const std::vector<char> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
         // Named first, so that the input of a crash is the last name printed.

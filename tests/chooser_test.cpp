@@ -183,6 +183,10 @@ TEST(Chooser, ExactRows) {
         {"rectangle stretch -100 row 39", Settings(kRectangle, 0, 9, 0, false, -100), 50, 50, 0, 39, {}, false, Chosen(50, {})},
         // Angle about (5, 3): the table's diagonal is below 45 degrees.
         {"angle diagonal is 44", Settings(kAngle, 44, 45, 0, false, 0, 5, 3), 11, 7, 0, 5, {}, false, Chosen(11, {{7, 7}})},
+        // Hue held in single precision twice: 2 - 2/3 is 1.33333337, x 60 = 80 (79 when rounded once);
+        // 3.8f x 60 = 227.999997 rounds to 228.
+        {"hue 80", Settings(kHue, 80, 81, 0), 2, 1, 0, 0, {{0, 2, 3, 0}, {0, 0, 1, 5}}, false, {1, 0}},
+        {"hue 228", Settings(kHue, 228, 229, 0), 2, 1, 0, 0, {{0, 2, 3, 0}, {0, 0, 1, 5}}, false, {0, 1}},
         // Hue on the circle: -60..60 wraps; the end hue is not chosen.
         {"hue -60..60", Settings(kHue, -60, 60, 0), 7, 1, 0, 0, hueRow, false, {1, 1, 0, 0, 1, 1, 0}},
         // Reversed with blend: ramps past the end and, mirrored, before the start; overlapping ramps

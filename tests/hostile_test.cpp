@@ -107,18 +107,11 @@ bool RenderRaw(Host &host, PF_LayerDef *input, PF_LayerDef *output) {
     return (host.OutData().out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) != 0;
 }
 
-struct LayerShape {
-    int64_t width, height, rowbytes;
-    bool pixels;
-};
+struct LayerShape { int64_t width, height, rowbytes; bool pixels; };
 
 // The output corner the module renders (the reference's pixels, -1: no picture to expect, as when
 // rows share memory); the rest of the output is transparent black.
-const struct {
-    const char *what;
-    LayerShape in, out;
-    int64_t renderedColumns, renderedRows;
-} kLayerCases[] = {
+const struct { const char *what; LayerShape in, out; int64_t renderedColumns, renderedRows; } kLayerCases[] = {
     {"input without pixels", {8, 5, 32, false}, {8, 5, 32, true}, 0, 0},
     {"output without pixels", {8, 5, 32, true}, {8, 5, 32, false}, 0, 0},
     {"0x0 with pixels", {0, 0, 0, true}, {0, 0, 0, true}, 0, 0},

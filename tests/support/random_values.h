@@ -22,12 +22,10 @@ inline double Typed(std::mt19937 &rng, double low, double high) {
 inline orvref::HostValues RandomValues(std::mt19937 &rng, int run, int32_t choose, int shape, int32_t width,
                                        int32_t height, bool extreme = false) {
     orvref::HostValues v;
-    v.choosePixels = choose;
-    v.reverse = shape & 2;
+    v.choosePixels = choose, v.reverse = shape & 2, v.channels = 1 + run % 9;
     const bool zero = shape & 1, soft = shape & 4;
     v.brightness = run % 7 == 0 ? 0 : Typed(rng, -100, 100);
     v.contrast = run % 11 == 0 ? 100 : Typed(rng, -100, 100);
-    v.channels = 1 + run % 9;
     const double mixes[] = {0, 0.2, 50, 100, -1, 0};
     v.mix = mixes[run % 6] < 0 ? Typed(rng, 0, 100) : mixes[run % 6];
     v.color = PF_Pixel{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), uint8_t(rng())};
@@ -46,16 +44,13 @@ inline orvref::HostValues RandomValues(std::mt19937 &rng, int run, int32_t choos
     }
     if (choose >= 11) {
         v.centerSet = run % 5 != 0;
-        v.centerX = Typed(rng, -0.2 * width, 1.2 * width);
-        v.centerY = Typed(rng, -0.2 * height, 1.2 * height);
+        v.centerX = Typed(rng, -0.2 * width, 1.2 * width), v.centerY = Typed(rng, -0.2 * height, 1.2 * height);
         v.stretch = (run % 3 - 1) * Typed(rng, 1, 100);
     }
     if (extreme) {  // one value at the far ends of what a host can store, or a popup outside its list
-        double orvref::HostValues::*const fields[] = {
-            &orvref::HostValues::brightness, &orvref::HostValues::contrast, &orvref::HostValues::mix,
-            &orvref::HostValues::rangeStart, &orvref::HostValues::rangeEnd, &orvref::HostValues::angleStart,
-            &orvref::HostValues::angleEnd,   &orvref::HostValues::blend,    &orvref::HostValues::stretch,
-            &orvref::HostValues::centerX,    &orvref::HostValues::centerY};
+        using V = orvref::HostValues;
+        double V::*const fields[] = {&V::brightness, &V::contrast, &V::mix,   &V::rangeStart, &V::rangeEnd, &V::angleStart,
+                                     &V::angleEnd,   &V::blend,    &V::stretch, &V::centerX,  &V::centerY};
         const double ends[] = {INT32_MAX / 65536.0, INT32_MIN / 65536.0, 1000, -1000, 100.5, 36090, 20000, 0.01};
         const int32_t popups[] = {0, -5, 10, 15, 257, 265, INT32_MIN, INT32_MAX};
         if (rng() % 6 == 0)

@@ -39,12 +39,10 @@ inline std::vector<RenderCase> RenderCases() {
 // Random bytes, some made grey (no hue, no saturation), some extreme (saturated colours, 0 and 255).
 inline aehost::Image CaseInput(const RenderCase &c) {
     aehost::Image image = aehost::Image::Make(c.width, c.height, c.width * 4 + c.inputPadding);
-    uint64_t s = c.seed;
+    std::mt19937_64 rng(c.seed);  // exactly specified: the same sequence on every platform
     for (int32_t y = 0; y < c.height; ++y)
         for (int32_t x = 0; x < image.rowbytes; x += 4) {  // the padding too: the module must not read it
-            s += 0x9E3779B97F4A7C15ull;  // splitmix64: the same sequence on every platform
-            uint64_t r = (s ^ (s >> 30)) * 0xBF58476D1CE4E5B9ull;
-            r = (r ^ (r >> 27)) * 0x94D049BB133111EBull, r ^= r >> 31;
+            const uint64_t r = rng();
             uint8_t *p = image.Row(y) + x;
             for (int i = 0; i < 4 && x + i < image.rowbytes; ++i) p[i] = uint8_t(r >> 8 * i);
             if (x < c.width * 4 && r >> 32 & 1) p[2] = p[3] = p[1];
