@@ -35,22 +35,11 @@ void CheckAccepted(const orvcli::Assignment &a, const std::string &text) {
     if (a.slot < 1 || a.slot > static_cast<int>(params.size())) Fail("slot out of range:", text);
     const orvcli::ParamInfo &p = params[static_cast<size_t>(a.slot) - 1];
     if (p.type != a.type) Fail("type of another parameter:", text);
-    switch (a.type) {
-        case PF_Param_FIX_SLIDER:
-            if (a.fixed < p.min || a.fixed > p.max) Fail("slider value outside its range:", text);
-            break;
-        case PF_Param_POPUP:
-            if (a.choice < 1 || a.choice > static_cast<int32_t>(p.choices.size())) Fail("choice outside the list:", text);
-            break;
-        case PF_Param_COLOR:
-            if (a.color.alpha != 255) Fail("colour not opaque:", text);
-            break;
-        case PF_Param_LAYER:
-            Fail("the input layer was set:", text);
-            break;
-        default:
-            break;
-    }
+    if (a.type == PF_Param_FIX_SLIDER && (a.fixed < p.min || a.fixed > p.max)) Fail("slider value outside its range:", text);
+    if (a.type == PF_Param_POPUP && (a.choice < 1 || a.choice > static_cast<int32_t>(p.choices.size())))
+        Fail("choice outside the list:", text);
+    if (a.type == PF_Param_COLOR && a.color.alpha != 255) Fail("colour not opaque:", text);
+    if (a.type == PF_Param_LAYER) Fail("the input layer was set:", text);
 }
 
 }  // namespace

@@ -114,10 +114,8 @@ struct LayerShape { int64_t width, height, rowbytes; bool pixels; };
 const struct { const char *what; LayerShape in, out; int64_t renderedColumns, renderedRows; } kLayerCases[] = {
     {"input without pixels", {8, 5, 32, false}, {8, 5, 32, true}, 0, 0},
     {"output without pixels", {8, 5, 32, true}, {8, 5, 32, false}, 0, 0},
-    {"0x0 with pixels", {0, 0, 0, true}, {0, 0, 0, true}, 0, 0},
-    {"0 wide", {0, 5, 0, true}, {0, 5, 0, true}, 0, 0},
-    {"0 high", {8, 0, 32, true}, {8, 0, 32, true}, 0, 0},
-    {"1x1", {1, 1, 4, true}, {1, 1, 4, true}, 1, 1},
+    {"0x0 with pixels", {0, 0, 0, true}, {0, 0, 0, true}, 0, 0}, {"0 wide", {0, 5, 0, true}, {0, 5, 0, true}, 0, 0},
+    {"0 high", {8, 0, 32, true}, {8, 0, 32, true}, 0, 0},        {"1x1", {1, 1, 4, true}, {1, 1, 4, true}, 1, 1},
     {"rows padded by 12", {9, 6, 48, true}, {9, 6, 48, true}, 9, 6},
     {"row lengths not multiples of 4", {7, 5, 29, true}, {7, 5, 31, true}, 7, 5},
     {"differently padded input and output", {10, 4, 104, true}, {10, 4, 40, true}, 10, 4},
@@ -183,8 +181,7 @@ TEST(Hostile, LayerRecordsStayInsideTheirBuffers) {
 // by sending the absent values (zeros; an angle of 90, read back less 90) in those slots; with no
 // slot at all the input layer is absent too.
 TEST(Hostile, FewerParametersThanRegisteredReadAsAbsent) {
-    aehost::Module &module = orvtest::ShippedModule();
-    auto host = orvtest::ReadyHost(module);
+    auto host = orvtest::ReadyHost(orvtest::ShippedModule());
     std::mt19937 rng(909);
     const Image in = orvtest::RandomImage(rng, 11, 7);
     auto render = [&](const HostValues &v, A_long count, A_long absentFrom) {
@@ -192,15 +189,13 @@ TEST(Hostile, FewerParametersThanRegisteredReadAsAbsent) {
         host->PlaceDefaultPoints(in.width, in.height);
         for (A_long slot = absentFrom; slot < 15; ++slot) {
             PF_ParamDef &d = *host->ParamArray()[size_t(slot)];
-            const PF_ParamType type = d.param_type;
-            std::memset(&d.u, 0, sizeof d.u);
-            if (type == PF_Param_ANGLE) d.u.ad.value = 90 * 65536;
+            std::memset(&d.u, 0, sizeof d.u), d.u.ad.value = d.param_type == PF_Param_ANGLE ? 90 * 65536 : 0;
         }
         Image out = Image::Make(in.width, in.height);
         host->ParamArray()[0]->u.ld = const_cast<Image &>(in).World();
         PF_LayerDef world = out.World();
         host->InData().width = in.width, host->InData().height = in.height, host->InData().num_params = count;
-        module.Entry()(PF_Cmd_RENDER, &host->InData(), &host->OutData(), host->ParamArray().data(), &world, nullptr);
+        orvtest::ShippedModule().Entry()(PF_Cmd_RENDER, &host->InData(), &host->OutData(), host->ParamArray().data(), &world, nullptr);
         host->ParamArray()[0]->u.ld = PF_LayerDef{};
         return out.pixels;
     };

@@ -65,13 +65,7 @@ TEST(LookupTable, MatchesFormulasOnRandomSettings) {
     for (int i = 0; i < 3000; ++i) settings.push_back({any(rng), any(rng)});
     for (int i = 0; i < 3000; ++i)
         settings.push_back({HostValue(hundredths(rng) / 100.0), HostValue(hundredths(rng) / 100.0)});
-    for (const auto &[b, c] : settings) {
-        const auto expected = orvref::Table(b, c);
-        const auto table = Build(b, c);
-        for (int j = 0; j < 256; ++j) {
-            ASSERT_EQ(table[j], expected[j]) << "B=" << b << " C=" << c << " entry " << j;
-        }
-    }
+    for (const auto &[b, c] : settings) ASSERT_EQ(Build(b, c), orvref::Table(b, c)) << "B=" << b << " C=" << c;
 }
 
 }  // namespace

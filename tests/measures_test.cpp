@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <random>
 
 #include "chooser/chooser_kernels.h"
@@ -51,7 +50,7 @@ TEST(Measures, EveryColourAtEveryLevel) {
     }
 }
 
-TEST(Measures, RampsWrapAndTruncation) {
+TEST(Measures, RampsAndWrap) {
     const struct { int32_t a, x, b, up, down; } ramps[] = {
         {10, 15, 20, 128, 128}, {0, 1, 3, 85, 170}, {5, 5, 9, 0, 256}, {-10, -7, -4, 128, 128},
         {0, -1, 3, -85, 341},                        // truncation toward zero, not floor
@@ -63,10 +62,6 @@ TEST(Measures, RampsWrapAndTruncation) {
     }
     for (auto [v, wrapped] : {std::pair{-360, 360}, {-1, 359}, {725, 5}, {360, 0}, {-361, 359}, {INT32_MAX, 127}, {INT32_MIN, 232}})
         EXPECT_EQ(orv::WrapDegrees(v), wrapped) << v;
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    for (auto [v, t] : {std::pair{2.9, 2}, {-2.9, -2}, {2147483647.9, INT32_MAX}, {-2147483648.9, INT32_MIN}, {1e20, INT32_MAX},
-                        {-inf, INT32_MIN}, {nan, 0}})
-        EXPECT_EQ(orv::TruncToInt32(v), t) << v;
 }
 
 TEST(ArcTan, SamplesAreAtanInSixteenDotSixteen) {
@@ -74,8 +69,7 @@ TEST(ArcTan, SamplesAreAtanInSixteenDotSixteen) {
     orv::BuildArcTan(table);
     const std::pair<int, int32_t> samples[] = {{0, 0}, {1, 163}, {100, 16054}, {300, 42172}, {399, 51389}, {400, 51471}};
     for (auto [i, sample] : samples) EXPECT_EQ(table.samples[i], sample) << i;
-    EXPECT_EQ(table.scale, 400.0f);
-    EXPECT_EQ(table.built, 1);
+    EXPECT_TRUE(table.scale == 400.0f && table.built == 1);
     for (int i = 0; i <= 400; ++i) {  // atan truncated to 1/65536, allowing for the single-precision steps
         const double exact = std::atan(i / 400.0) * 65536.0;
         ASSERT_TRUE(table.samples[i] <= exact + 0.01 && table.samples[i] > exact - 1.01) << i;

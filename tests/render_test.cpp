@@ -49,9 +49,7 @@ TEST(Render, EveryLevelMatchesTheReference) {
 // B -100 C 0 maps 0..100 to 0 and the rest to 1; B 100 C -100 maps everything to 255).
 TEST(Render, HandWorkedPixels) {
     auto values = [](double b, double c, double mix, int32_t channels, int32_t choose = 1) {
-        HostValues v;
-        v.brightness = b, v.contrast = c, v.mix = mix, v.channels = channels, v.choosePixels = choose;
-        return v;
+        return HostValues{b, c, mix, channels, choose};
     };
     const struct {
         const char *what;

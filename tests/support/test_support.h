@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -78,10 +79,9 @@ struct FaultHooks {
 };
 
 // How often the module reported its memory message during the host's recorded calls.
-inline int MemoryMessages(const aehost::Host &host) {
-    int n = 0;
-    for (const aehost::CallRecord &call : host.Calls()) n += call.name == "sprintf" && call.text == "Memory Allocation Failure!";
-    return n;
+inline long MemoryMessages(const aehost::Host &host) {
+    return std::count_if(host.Calls().begin(), host.Calls().end(),
+                         [](auto &c) { return c.name == "sprintf" && c.text == "Memory Allocation Failure!"; });
 }
 
 // Seeded random bytes (all four channels), with optional row padding in bytes.
