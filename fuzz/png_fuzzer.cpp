@@ -39,9 +39,9 @@ void FixChecksums(std::vector<uint8_t> &png) {
 
 bool SameTags(const orvcli::PngTags &a, const orvcli::PngTags &b) {
     return a.hasSrgb == b.hasSrgb && (!a.hasSrgb || a.srgbIntent == b.srgbIntent) && a.hasGamma == b.hasGamma &&
-           (!a.hasGamma || a.gamma == b.gamma) && a.hasChrm == b.hasChrm &&
-           (!a.hasChrm || std::memcmp(a.chrm, b.chrm, sizeof a.chrm) == 0) && a.iccProfile == b.iccProfile &&
-           a.hasPhys == b.hasPhys && (!a.hasPhys || (a.physX == b.physX && a.physY == b.physY && a.physUnit == b.physUnit));
+           (!a.hasGamma || a.gamma == b.gamma) && a.hasChrm == b.hasChrm && a.iccProfile == b.iccProfile &&
+           (!a.hasChrm || std::memcmp(a.chrm, b.chrm, sizeof a.chrm) == 0) && a.hasPhys == b.hasPhys &&
+           (!a.hasPhys || (a.physX == b.physX && a.physY == b.physY && a.physUnit == b.physUnit));
 }
 
 }  // namespace

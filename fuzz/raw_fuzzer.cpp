@@ -24,11 +24,8 @@ orvcli::Outcome RunToFile(const std::string &input, int32_t width, int32_t heigh
     std::fflush(stdout);
     const int saved = dup(STDOUT_FILENO);
     dup2(out.Fd(), STDOUT_FILENO);
-    const orvcli::Outcome outcome = orvcli::RunRaw(input, "-", width, height,
-                                                   [](const aehost::Image &in, aehost::Image &result) {
-                                                       result = in;
-                                                       return orvcli::Outcome::Ok();
-                                                   });
+    const auto copy = [](const aehost::Image &in, aehost::Image &result) { return result = in, orvcli::Outcome::Ok(); };
+    const orvcli::Outcome outcome = orvcli::RunRaw(input, "-", width, height, copy);
     dup2(saved, STDOUT_FILENO);
     close(saved);
     return outcome;
@@ -45,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (error.empty()) Fail("refused without a message");
         return 0;
     }
-    std::string sizeError;
-    if (!orvcli::CheckFrameSize(width, height, "frame", &sizeError)) Fail("accepted", sizeError);
+    if (!orvcli::CheckFrameSize(width, height, "frame", &error)) Fail("accepted", error);
     // Frames beyond 64 K pixels only cost allocation time here.
     if (static_cast<int64_t>(width) * height > 65536) return 0;
 

@@ -81,11 +81,10 @@ TEST(Chooser, EveryLevelMatchesTheReference) {
                     Frame frame(width, height);
                     PixelChooser chooser(option, s, &frame.image);
                     const orvref::RefChooser ref = orvref::MakeRefChooser(s, width, height, option);
-                    std::ostringstream what;
-                    what << orv::SimdLevelName(level) << " mode " << mode << " start " << s.rangeStart << " end "
-                         << s.rangeEnd << " blend " << s.blend << " reverse " << int(s.reverse) << " stretch "
-                         << s.stretch << " centre " << s.centerX << "," << s.centerY << " option " << int(option)
-                         << " size " << width << "x" << height;
+                    std::ostringstream what;  // the settings, as they are needed to reproduce a failure
+                    what << orv::SimdLevelName(level) << " mode " << mode << " range " << s.rangeStart << ".." << s.rangeEnd
+                         << " blend " << s.blend << " reverse " << int(s.reverse) << " stretch " << s.stretch << " centre "
+                         << s.centerX << "," << s.centerY << " option " << int(option) << " size " << width << "x" << height;
                     ASSERT_FALSE(chooser.Failed());
                     ASSERT_EQ(chooser.IsSoft(), ref.soft) << what.str();
                     std::vector<PF_Pixel> row(static_cast<size_t>(width));
@@ -121,6 +120,14 @@ std::vector<int> Chosen(int32_t width, std::initializer_list<std::pair<int, int>
     std::vector<int> row(size_t(width), 0);
     for (const auto &r : ranges)
         for (int x = r.first; x <= r.second; ++x) row[size_t(x)] = 1;
+    return row;
+}
+
+// 32 entries, a and b in turn: long enough for every level's vector loop.
+template <class T>
+std::vector<T> Alternating(T a, T b) {
+    std::vector<T> row;
+    for (int i = 0; i < 16; ++i) row.insert(row.end(), {a, b});
     return row;
 }
 
@@ -193,6 +200,9 @@ TEST(Chooser, ExactRows) {
         // Hard Luma compares 77R + 150G + 29B with 256 x end: 25677 has Luma 100 but is above 25600.
         {"luma hard upper bound", Settings(kLuma, 0, 100.7f, 0), 3, 1, 0, 0,
          {{0, 100, 100, 100}, {0, 101, 100, 100}, {0, 99, 99, 99}}, false, {1, 0, 1}},
+        // RGB Diff up to 511 (where the vector loops' table ends): white (595) is beyond, yellow (510) not.
+        {"rgb diff up to 511", Settings(kRgbDiff, 0, 511, 0), 32, 1, 0, 0,
+         Alternating(PF_Pixel{0, 255, 255, 255}, PF_Pixel{0, 255, 255, 0}), true, Alternating(0, 256)},
         // RGB Diff beyond 255 is compared whole: 315 ramps, it is not folded to 59.
         {"rgb diff soft above 255", Settings(kRgbDiff, 0, 400, 100), 4, 1, 0, 0, diffRow, true, {0, 0, 256, 217}},
         // Inside with blend beyond half the span: the ramps meet at mid 110 and never reach 256.

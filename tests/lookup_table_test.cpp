@@ -20,8 +20,7 @@ std::array<uint8_t, 256> Build(float b, float c) {
 
 uint8_t Store(float v) {
     uint8_t byte = 77;
-    orv::StoreClampedByte(v, &byte);
-    return byte;
+    return orv::StoreClampedByte(v, &byte), byte;
 }
 
 // A value as the host delivers a slider: fix(x) x 2^-16.

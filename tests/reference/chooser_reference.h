@@ -148,12 +148,7 @@ inline RefBounds MakeBounds(const RefChooser &c) {
 // The selection table for a value v against start and end (already at the value's scale). Values are
 // carried as long double: measured integers exactly, float distances against float-converted bounds.
 inline bool RefSelect(int32_t kind, long double v, long double start, long double end) {
-    switch (kind) {
-        case 0: return v > end;
-        case 1: return v <= end;
-        case 2: return start <= v && v <= end;
-        default: return v < start || v > end;
-    }
+    return kind == 0 ? v > end : kind == 1 ? v <= end : kind == 2 ? start <= v && v <= end : v < start || v > end;
 }
 
 // The four weight tables. `v` is the value as compared (an integer, or a float distance), `vi` the

@@ -1,5 +1,5 @@
 // Seeded random parameter values as a host stores them, shared by the native tests and the Windows
-// host program (both built on the same standard library, so one seed gives the same values).
+// host program (built on the same standard library: one seed, the same values).
 #ifndef ORV_TESTS_SUPPORT_RANDOM_VALUES_H
 #define ORV_TESTS_SUPPORT_RANDOM_VALUES_H
 
