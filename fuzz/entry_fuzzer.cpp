@@ -130,8 +130,7 @@ void SetValue(FuzzInput &in, PF_ParamDef &def) {
         case PF_Param_POPUP: def.u.pd.value = in.Below(8) == 0 ? in.Take<int32_t>() : in.Between(-1, 16); break;
         case PF_Param_CHECKBOX: def.u.bd.value = in.Below(4) == 0 ? in.Take<int32_t>() : in.Flag(); break;
         case PF_Param_COLOR: def.u.cd.value = in.Take<PF_Pixel>(); break;
-        case PF_Param_POINT:
-            def.u.td.x_value = in.Below(4) == 0 ? in.Take<int32_t>() : in.Between(-60, 100) * 65536;
+        case PF_Param_POINT: def.u.td.x_value = in.Below(4) == 0 ? in.Take<int32_t>() : in.Between(-60, 100) * 65536;
             def.u.td.y_value = in.Below(4) == 0 ? in.Take<int32_t>() : in.Between(-60, 100) * 65536;
             break;
         default: break;

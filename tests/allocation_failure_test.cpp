@@ -88,4 +88,16 @@ TEST(AllocationFailure, ParameterSetUpAloneAndFromItOn) {
         }
 }
 
+// Without sprintf an error is recorded, not shown: no message, no flag, the output transparent black.
+TEST(AllocationFailure, AnErrorWithoutSprintfIsNotShown) {
+    const orvtest::FaultHooks hooks;
+    auto host = orvtest::ReadyHost(orvtest::FaultModule());
+    PF_UtilCallbacks utils = *host->InData().utils;
+    utils.ansi.sprintf = nullptr, host->InData().utils = &utils, host->OutData().out_flags = 0;
+    std::mt19937 rng(5);
+    Image out;
+    hooks.failFrom(1), host->Render(orvtest::RandomImage(rng, 4, 3), out), hooks.fail(0);
+    EXPECT_TRUE(out.pixels == std::vector<uint8_t>(out.pixels.size(), 0) && host->OutData().out_flags == 0);
+}
+
 }  // namespace

@@ -133,8 +133,7 @@ const struct { const char *what; LayerShape in, out; int64_t renderedColumns, re
     {"32768 wide (a side read as negative)", {32768, 1, 131072, true}, {32768, 1, 131072, true}, 0, 0},
     {"65537 wide (read as 1)", {65537, 1, 262148, true}, {65537, 1, 262148, true}, 1, 1},
     {"negative width", {-8, 5, 32, true}, {8, 5, 32, true}, 0, 0},
-    {"negative height", {8, 5, 32, true}, {8, -5, 32, true}, 0, 0},
-};
+    {"negative height", {8, 5, 32, true}, {8, -5, 32, true}, 0, 0}, };
 
 // The weighted pass (soft Luma), the hard pass with the channel pass ("Difference"), the mix on
 // alpha: all measured, so a corner of the picture is the corner of the reference. The centre at the

@@ -29,14 +29,12 @@ float HostValue(double x) { return static_cast<float>(static_cast<int32_t>(x * 6
 // Entries worked out by hand: {brightness, contrast, {first entry, last entry, value (-1: the entry itself)}...}.
 TEST(LookupTable, KnownEntries) {
     const struct { float brightness, contrast; std::vector<std::array<int, 3>> spans; } cases[] = {
-        {0, 0, {{0, 255, -1}}},
-        {-50, -100, {{0, 255, 43}}},  // round(128 x 51/151)
+        {0, 0, {{0, 255, -1}}}, {-50, -100, {{0, 255, 43}}},  // round(128 x 51/151)
         {-80, 100, {{0, 127, 0}, {128, 255, 255}}},
         {0, 99, {{0, 126, 0}, {127, 127, 28}, {128, 128, 128}, {129, 129, 228}, {130, 255, 255}}},
         {0, 50, {{100, 100, 72}, {127, 127, 126}, {129, 129, 130}, {192, 255, 255}, {0, 64, 0}}},
         {50, 0, {{0, 0, 0}, {1, 1, 3}, {64, 64, 189}, {85, 85, 252}, {86, 255, 255}}},
-        {100, 0, {{0, 0, 0}, {1, 1, 201}, {2, 255, 255}}},
-    };
+        {100, 0, {{0, 0, 0}, {1, 1, 201}, {2, 255, 255}}}, };
     for (const auto &c : cases) {
         const auto table = Build(c.brightness, c.contrast);
         for (const auto &[from, to, value] : c.spans)

@@ -26,8 +26,7 @@ TEST(Measures, EveryColourAtEveryLevel) {
     using Measure = int32_t (*)(const PF_Pixel &);
     const struct { int32_t mode; Measure plain, ref; } measures[] = {
         {orv::kChooseLuma, orv::Luma256, orvref::RefLuma256},
-        {orv::kChooseSaturation, orv::Saturation, ExactSaturation},
-        {orv::kChooseHue, orv::Hue, orvref::RefHue},
+        {orv::kChooseSaturation, orv::Saturation, ExactSaturation}, {orv::kChooseHue, orv::Hue, orvref::RefHue},
         {orv::kChooseLightness, orv::Lightness, orvref::RefLightness},
         {orv::kChooseAlpha, [](const PF_Pixel &p) { return int32_t{p.alpha}; }, [](const PF_Pixel &p) { return int32_t{p.alpha}; }},
         {orv::kChooseRgbDiff, [](const PF_Pixel &p) { return orv::ColorDistance({9, 200, 17, 140}, p); },

@@ -71,8 +71,7 @@ TEST(Render, HandWorkedPixels) {
         {"Red up to 75 chosen, 76 not", values(0, 100, 0, 1, 3), {{255, 75, 200, 0}, {255, 76, 200, 0}},
          {{255, 0, 255, 0}, {255, 76, 200, 0}}},
         // Brightness 101 divides by zero: byte 0 (0 x infinity) stores 0, every other byte 255.
-        {"Brightness 101, the gain pole", values(101, 0, 0, 1), {{0, 0, 1, 255}}, {{0, 0, 255, 255}}},
-    };
+        {"Brightness 101, the gain pole", values(101, 0, 0, 1), {{0, 0, 1, 255}}, {{0, 0, 255, 255}}}, };
     auto host = orvtest::ReadyHost(orvtest::ShippedModule());
     for (const auto &c : cases) {
         Image in = Image::Make(int32_t(c.in.size()), 1);

@@ -31,8 +31,7 @@ TEST(SetParser, EveryValueFormIsStoredAsTheHostStoresIt) {
         {"Reverse Range=on", "12 on"}, {"reverse range=TRUE", "12 on"}, {"Reverse Range=Yes", "12 on"}, {"Reverse Range=1", "12 on"},
         {"Reverse Range=off", "12 off"}, {"Reverse Range=false", "12 off"}, {"Reverse Range=NO", "12 off"},
         {"Reverse Range=0", "12 off"}, {"Color=255,128,0", "7 argb 255,255,128,0"}, {"Color=#FF8000", "7 argb 255,255,128,0"},
-        {"color=#0a0b0c", "7 argb 255,10,11,12"}, {"Color= 1 , 2,3 ", "7 argb 255,1,2,3"},
-    };
+        {"color=#0a0b0c", "7 argb 255,10,11,12"}, {"Color= 1 , 2,3 ", "7 argb 255,1,2,3"}, };
     for (const auto &c : cases) EXPECT_EQ(Stored(c.text), c.stored) << c.text;
 }
 
@@ -54,8 +53,7 @@ TEST(SetParser, RefusalsSayWhatIsAccepted) {
         {"Color=256,0,0", "takes a colour as R,G,B (each 0 to 255) or #RRGGBB"}, {"Color=-1,0,0", "R,G,B"},
         {"Color=1,2", "R,G,B"}, {"Color=1,2,3,4", "R,G,B"}, {"Color=#FFF", "#RRGGBB"}, {"Color=#GG0000", "#RRGGBB"},
         {"Center=5", "takes X,Y in pixels"}, {"Center=a,b", "X,Y in pixels"}, {"Center=1,2,3", "X,Y in pixels"},
-        {"Center=40000,0", "outside the range of \"Center\""},
-    };
+        {"Center=40000,0", "outside the range of \"Center\""}, };
     for (const auto &c : cases) {
         const std::string stored = Stored(c.text);
         EXPECT_EQ(stored.rfind("refused: --set ", 0), 0u) << c.text << " gave " << stored;

@@ -23,8 +23,7 @@ namespace orvref {
 // The low 32 bits of an exact result, read as signed: what 32-bit two's complement arithmetic gives.
 inline int32_t Wrap32(int64_t v) {
     uint32_t low = static_cast<uint32_t>(static_cast<uint64_t>(v) & 0xFFFFFFFFu);
-    return low >= 0x80000000u ? static_cast<int32_t>(static_cast<int64_t>(low) - 4294967296LL)
-                              : static_cast<int32_t>(low);
+    return low >= 0x80000000u ? static_cast<int32_t>(static_cast<int64_t>(low) - 4294967296LL) : static_cast<int32_t>(low);
 }
 
 // Truncation toward zero; beyond the 32-bit range the limits, NaN 0.
