@@ -95,8 +95,7 @@ private:
     uint8_t *data = nullptr;
 };
 
-// One PF_Cmd_RENDER with raw layer records; in_data reports a layer of the input's sides. True when
-// the module showed a message.
+// One PF_Cmd_RENDER with raw layer records, a layer of the input's sides; true when a message shows.
 bool RenderRaw(Host &host, PF_LayerDef *input, PF_LayerDef *output) {
     PF_LayerDef &slot0 = host.ParamArray()[0]->u.ld;
     slot0 = input ? *input : PF_LayerDef{};

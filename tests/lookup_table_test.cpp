@@ -23,9 +23,6 @@ uint8_t Store(float v) {
     return orv::StoreClampedByte(v, &byte), byte;
 }
 
-// A value as the host delivers a slider: fix(x) x 2^-16.
-float HostValue(double x) { return static_cast<float>(static_cast<int32_t>(x * 65536.0)) / 65536.0f; }
-
 // Entries worked out by hand: {brightness, contrast, {first entry, last entry, value (-1: the entry itself)}...}.
 TEST(LookupTable, KnownEntries) {
     const struct { float brightness, contrast; std::vector<std::array<int, 3>> spans; } cases[] = {
@@ -61,7 +58,7 @@ TEST(LookupTable, MatchesFormulasOnRandomSettings) {
         {0, std::nextafter(0.0f, 1.0f)},   {0, -0.0f}};
     for (int i = 0; i < 3000; ++i) settings.push_back({any(rng), any(rng)});
     for (int i = 0; i < 3000; ++i)
-        settings.push_back({HostValue(hundredths(rng) / 100.0), HostValue(hundredths(rng) / 100.0)});
+        settings.push_back({orvref::SliderReading(hundredths(rng) / 100.0), orvref::SliderReading(hundredths(rng) / 100.0)});
     for (const auto &[b, c] : settings) ASSERT_EQ(Build(b, c), orvref::Table(b, c)) << "B=" << b << " C=" << c;
 }
 
