@@ -1,9 +1,8 @@
 // Allocation failures through main, in the test build of the module: every allocation a command
 // makes failing alone, and memory running out from it on. Every block a call takes is given back,
 // a render reports "Memory Allocation Failure!" at most once (with the flag that shows it) and leaves
-// its output fully rendered or transparent black, and parameter set-up still reports its count.
-// (Set-down releasing the module's handle is checked by the leak sanitizer over the entry fuzzer's
-// replayed corpus.)
+// its output fully rendered or transparent black, and parameter set-up still reports its count. (The
+// leak sanitizer checks set-down's release of handles over the entry fuzzer's replayed corpus.)
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-// The module driven through its exported `main` as a host drives it: about, global set-up and its
-// agreement with the property list, the registered parameters, commands it does not handle, and the
-// render's first step.
+// The module through its exported `main` as a host drives it: about, global set-up and the property
+// list, the registered parameters, commands it does not handle, the render's first step.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -26,10 +26,8 @@ testing::AssertionResult RendersAsReference(Host &host, const Image &in, const H
            << "\n  " << orvtest::Describe(v) << ", " << in.width << "x" << in.height;
 }
 
-// Every chooser choice x range shape at every level, each with a channel choice and a mix in turn,
-// on frames of every width from 1 to 67 with padded rows, every third with one value far beyond its
-// range or a popup outside its list (what a host may store and the rules still decide), and
-// a few wider frames where each level's full vectors and its row loop both matter.
+// Every chooser choice x range shape at every level, a channel choice and a mix in turn, on frames of
+// every width 1..67 with padded rows (and some wider), every third with a value far out of range.
 TEST(Render, EveryLevelMatchesTheReference) {
     auto host = orvtest::ReadyHost(orvtest::FaultModule());
     for (orv::SimdLevel level : orvtest::Levels()) {
@@ -83,8 +81,7 @@ TEST(Render, HandWorkedPixels) {
     }
 }
 
-// The rendered frame is the layer x the ratio formed first, truncated in extended precision (21 x
-// 5/7 is 14; valgrind, which computes in double, leaves this test out).
+// The frame is the layer x the ratio, truncated in extended precision (not under valgrind's doubles).
 TEST(Readings, ScaledLayerSize) {
     for (auto [size, num, den, scaled] : {std::array<int32_t, 4>{21, 5, 7, 14}, {-9, 1, 2, -4}, {7, 1, 0, 7}, {2000000000, 3, 1, INT32_MAX}})
         EXPECT_EQ(orv::ScaleByRatio(size, PF_RationalScale{num, uint32_t(den)}), scaled) << size << " x " << num << "/" << den;

@@ -98,7 +98,6 @@ PixelChooser::PixelChooser(uint8_t chooserOption_, ChooserSettings settings, con
         Release(mask);
         mask = nullptr;
         weights = nullptr;
-        ReportMemoryFailure();
         valid = 0;
         return;
     }

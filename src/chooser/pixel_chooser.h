@@ -15,9 +15,8 @@ class WorldImage;
 
 class PixelChooser {
 public:
-    // Derives every comparison value once. A failed buffer allocation is reported to the host
-    // ("Memory Allocation Failure!", once per call) and makes Failed() true. Angle mode builds the
-    // process-wide arctangent table first.
+    // Derives every comparison value once. A failed buffer allocation makes Failed() true (the
+    // caller reports it). Angle mode builds the process-wide arctangent table first.
     PixelChooser(uint8_t chooserOption, ChooserSettings settings, const WorldImage *source);
     ~PixelChooser();
     PixelChooser(const PixelChooser &) = delete;

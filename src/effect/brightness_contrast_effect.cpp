@@ -65,11 +65,11 @@ int32_t BrightnessContrastEffect::CreateParams() {
 
 // Reads every parameter through its getter, scales the chooser's values for the mode and hands the
 // pixel work to the driver. A parameter object that could not be made (its allocation failed) means
-// the frame cannot be rendered as set: the memory failure is reported and the output stays cleared.
+// the frame cannot be rendered as set. A failure is reported here, once, and the output stays cleared.
 int32_t BrightnessContrastEffect::Render(WorldImage &source, WorldImage &destination) {
     for (int16_t slot = kSlotBrightness; slot < kParamCount; ++slot) {
         if (!GetParam(slot)) {
-            ReportMemoryFailure();
+            ReportError(ORV_MESSAGE_MEMORY);
             return 0;
         }
     }
@@ -96,7 +96,8 @@ int32_t BrightnessContrastEffect::Render(WorldImage &source, WorldImage &destina
     const float brightness = slider(kSlotBrightness);
     const float contrast = slider(kSlotContrast);
     const int32_t channels = popup(kSlotChannels);
-    RenderBrightnessContrast(source, destination, settings, mix, brightness, contrast, channels, 0);
+    if (!RenderBrightnessContrast(source, destination, settings, mix, brightness, contrast, channels, 0))
+        ReportError(ORV_MESSAGE_MEMORY);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // The module's one export. It is named `main` in the module's symbol table (the host looks it up
 // by that name) but is an ordinary function to the compiler, which treats a C++ `main` specially.
+#include "effect/brightness_contrast_effect.h"
 #include "host/ae_interface.h"
 #include "host/host_context.h"
 
@@ -19,6 +20,9 @@ extern "C" PF_Err EffectEntry(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_da
 extern "C" PF_Err EffectEntry(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                               PF_LayerDef *output, void *extra) {
     orv::SetHostContext(cmd, in_data, out_data, params, output, extra);
-    if (orv::RunEffect() == 0) (void)orv::GetCallError();
+    // The effect object lives for this call: made, dispatched, destroyed. The entry point is where
+    // the host glue meets the one effect this module hosts.
+    orv::BrightnessContrastEffect effect;
+    effect.Dispatch();
     return PF_Err_NONE;
 }

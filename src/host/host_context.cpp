@@ -1,6 +1,5 @@
 #include "host/host_context.h"
 
-#include "effect/brightness_contrast_effect.h"
 #include "resources/plugin_info.h"
 #include "support/strings.h"
 
@@ -32,12 +31,6 @@ void SetHostContext(PF_Cmd command, PF_InData *in_data, PF_OutData *out_data, PF
     h.scaledWidth = in_data ? ScaleByRatio(in_data->width, in_data->downsample_x) : 0;
     h.scaledHeight = in_data ? ScaleByRatio(in_data->height, in_data->downsample_y) : 0;
     h.callError = 0;
-}
-
-int32_t RunEffect() {
-    BrightnessContrastEffect effect;
-    effect.Dispatch();
-    return 0;
 }
 
 void ReportError(int16_t code) {

@@ -32,9 +32,6 @@ void SetHostContext(PF_Cmd command, PF_InData *in_data, PF_OutData *out_data, PF
 // then truncated toward zero. A zero denominator counts as full size; results beyond 32 bits clamp.
 int32_t ScaleByRatio(int32_t size, PF_RationalScale ratio);
 
-// Makes the effect object for this call, dispatches the command, destroys the effect. Returns 0.
-int32_t RunEffect();
-
 // Puts message 42000 + code of the module's string table into out_data return_msg, sets the
 // display-error out flag and records the code.
 void ReportError(int16_t code);

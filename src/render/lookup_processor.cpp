@@ -67,10 +67,7 @@ LookupProcessor::LookupProcessor(WorldImage &source_, WorldImage &destination_, 
       kernels(LookupKernelsFor(ActiveSimdLevel())), colourLanes{0, 0xFF, 0xFF, 0xFF}, difference(0) {
     const size_t count = width > 0 ? static_cast<size_t>(width) : 0;
     temporary = static_cast<PF_Pixel *>(Allocate(count * sizeof(PF_Pixel)));
-    if (!temporary) {
-        ReportMemoryFailure();
-        return;
-    }
+    if (!temporary) return;
     for (size_t x = 0; x < count; ++x) temporary[x] = PF_Pixel{255, 0, 0, 0};
     ok = 1;
 }

@@ -15,9 +15,9 @@ class WorldImage;
 
 class LookupProcessor {
 public:
-    // Allocates the temporary row (width pixels, alpha 255 and colour 0). On failure the failure is
-    // reported to the host (once per call) and Ok() is false; nothing else may then be run. Takes the
-    // row kernels of the SIMD level in force; at the scalar level the plain loops below run.
+    // Allocates the temporary row (width pixels, alpha 255 and colour 0). On failure Ok() is false
+    // (the caller reports it) and nothing else may then be run. Takes the row kernels of the SIMD
+    // level in force; at the scalar level the plain loops below run.
     LookupProcessor(WorldImage &source, WorldImage &destination, float mix, PixelChooser *chooser,
                     uint8_t alphaOnly);
     ~LookupProcessor();

@@ -7,15 +7,13 @@
 
 namespace orv {
 
-void RenderBrightnessContrast(WorldImage &source, WorldImage &destination, ChooserSettings settings, float mix,
+bool RenderBrightnessContrast(WorldImage &source, WorldImage &destination, ChooserSettings settings, float mix,
                               float brightness, float contrast, int32_t channels, uint8_t chooserOption) {
-    // Both workers report their own allocation failure; the destination then stays as the render
-    // command cleared it.
     PixelChooser chooser(chooserOption, settings, &source);
-    if (chooser.Failed()) return;
+    if (chooser.Failed()) return false;
     const bool alpha = channels == kChannelsAlpha;
     LookupProcessor processor(source, destination, mix, &chooser, alpha ? 1 : 0);
-    if (!processor.Ok()) return;
+    if (!processor.Ok()) return false;
     processor.BuildBrightnessContrastTable(brightness, contrast);
 
     // Vector kernels restrict the channels as they write each row; the plain loops run the channel
@@ -33,6 +31,7 @@ void RenderBrightnessContrast(WorldImage &source, WorldImage &destination, Choos
         ChannelPass pass(source, destination, channels);
         pass.Run();
     }
+    return true;
 }
 
 }  // namespace orv

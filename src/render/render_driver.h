@@ -11,9 +11,9 @@ namespace orv {
 
 class WorldImage;
 
-// Writes the adjusted source into the destination (same size). On a failed allocation the failure
-// is reported to the host and the destination is left as it was (cleared by the render command).
-void RenderBrightnessContrast(WorldImage &source, WorldImage &destination, ChooserSettings settings, float mix,
+// Writes the adjusted source into the destination (same size). False when an allocation failed: the
+// destination is then left as it was (cleared by the render command) and the caller reports it.
+bool RenderBrightnessContrast(WorldImage &source, WorldImage &destination, ChooserSettings settings, float mix,
                               float brightness, float contrast, int32_t channels, uint8_t chooserOption);
 
 }  // namespace orv

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "host/host_context.h"
 #include "resources/plugin_info.h"
 #include "resources/resources.h"
 
@@ -57,10 +56,6 @@ void CToCounted(const char *source, unsigned char *dest, int capacity) {
 
 void CopyBytes(const void *source, void *dest, int32_t count) {
     if (count > 0) std::memmove(dest, source, static_cast<size_t>(count));
-}
-
-void ReportMemoryFailure() {
-    if (GetCallError() != ORV_MESSAGE_MEMORY) ReportError(ORV_MESSAGE_MEMORY);
 }
 
 }  // namespace orv

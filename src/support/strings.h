@@ -19,9 +19,6 @@ void CToCounted(const char *source, unsigned char *dest, int capacity);
 // Copies count bytes, source first.
 void CopyBytes(const void *source, void *dest, int32_t count);
 
-// Reports "Memory Allocation Failure!" to the host unless this call already did.
-void ReportMemoryFailure();
-
 }  // namespace orv
 
 #endif
