@@ -84,51 +84,7 @@ void WriteTags(png_structp png, png_infop info, const PngTags &tags) {
     if (tags.hasPhys) png_set_pHYs(png, info, tags.physX, tags.physY, tags.physUnit);
 }
 
-// True when libpng's writer accepts the profile; otherwise its reason. libpng refuses to write some
-// profiles it reads without complaint (a known broken sRGB profile, a header that contradicts itself).
-bool WriterAcceptsProfile(const PngTags &tags, std::string *reason) {
-    PngContext context;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &context, OnError, OnWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        *reason = "out of memory";
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        *reason = context.message;
-        return false;
-    }
-    png_set_IHDR(png, info, 1, 1, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
-                 PNG_FILTER_TYPE_BASE);
-    png_set_iCCP(png, info, tags.iccName.c_str(), PNG_COMPRESSION_TYPE_BASE, tags.iccProfile.data(),
-                 static_cast<png_uint_32>(tags.iccProfile.size()));
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
 }  // namespace
-
-PngTags WritableTags(const PngTags &tags, std::string *dropped) {
-    dropped->clear();
-    std::string reason;
-    if (tags.iccProfile.empty() || WriterAcceptsProfile(tags, &reason)) return tags;
-    PngTags kept = tags;
-    kept.iccName.clear();
-    kept.iccProfile.clear();
-    *dropped = "ICC profile \"" + tags.iccName + "\" (libpng refuses to write it: " + reason + ")";
-    // libpng names the profile an sRGB one only when it recognises it; the sRGB chunk then says the same
-    // with the intent the profile's header gives (bytes 64-67).
-    if (!kept.hasSrgb && reason.find("sRGB") != std::string::npos && tags.iccProfile.size() >= 68) {
-        const uint8_t *intent = tags.iccProfile.data() + 64;
-        uint32_t value = uint32_t(intent[0]) << 24 | uint32_t(intent[1]) << 16 | uint32_t(intent[2]) << 8 | intent[3];
-        kept.hasSrgb = true;
-        kept.srgbIntent = value <= 3 ? static_cast<int>(value) : 0;
-    }
-    if (kept.hasSrgb) *dropped += "; the sRGB chunk stands for it there";
-    return kept;
-}
 
 bool LooksLikePng(const std::string &path) {
     FILE *file = std::fopen(path.c_str(), "rb");
@@ -234,6 +190,34 @@ bool Encode(int32_t width, int32_t height, int colorType, bool swapAlpha, const 
 }
 
 }  // namespace
+
+PngTags WritableTags(const PngTags &tags, std::string *dropped) {
+    dropped->clear();
+    if (tags.iccProfile.empty()) return tags;
+    // Whether libpng's writer takes the profile (it refuses some it reads without complaint, such as
+    // a known broken sRGB profile): a one-pixel picture carrying the profile alone.
+    PngTags profileOnly;
+    profileOnly.iccName = tags.iccName, profileOnly.iccProfile = tags.iccProfile;
+    uint8_t pixel[4] = {};
+    std::vector<uint8_t> file;
+    std::string reason;
+    if (Encode(1, 1, PNG_COLOR_TYPE_RGB_ALPHA, false, &profileOnly, {pixel}, &file, &reason)) return tags;
+    reason = reason.substr(reason.find(": ") + 2);  // libpng's own words, without Encode's preface
+    PngTags kept = tags;
+    kept.iccName.clear();
+    kept.iccProfile.clear();
+    *dropped = "ICC profile \"" + tags.iccName + "\" (libpng refuses to write it: " + reason + ")";
+    // libpng names the profile an sRGB one only when it recognises it; the sRGB chunk then says the same
+    // with the intent the profile's header gives (bytes 64-67).
+    if (!kept.hasSrgb && reason.find("sRGB") != std::string::npos && tags.iccProfile.size() >= 68) {
+        const uint8_t *intent = tags.iccProfile.data() + 64;
+        uint32_t value = uint32_t(intent[0]) << 24 | uint32_t(intent[1]) << 16 | uint32_t(intent[2]) << 8 | intent[3];
+        kept.hasSrgb = true;
+        kept.srgbIntent = value <= 3 ? static_cast<int>(value) : 0;
+    }
+    if (kept.hasSrgb) *dropped += "; the sRGB chunk stands for it there";
+    return kept;
+}
 
 bool EncodePngRgba(const aehost::Image &image, const PngTags *tags, std::vector<uint8_t> *file, std::string *error) {
     std::vector<png_bytep> rows(static_cast<size_t>(image.height));
