@@ -42,13 +42,6 @@ public:
         at += n;
         return std::vector<uint8_t>(data + at - n, data + at);
     }
-    // Bytes up to (not including) `stop` or the end; the stop byte is consumed.
-    std::string Until(char stop, size_t limit) {
-        std::string out;
-        for (char c; at < size && out.size() < limit && (c = static_cast<char>(data[at++])) != stop;) out += c;
-        return out;
-    }
-    std::vector<uint8_t> Rest() { return Bytes(Remaining()); }
 
 private:
     const uint8_t *data;

@@ -2,7 +2,7 @@
 # replay of their inputs in the normal test run (fuzz/replay/CMakeLists.txt). Needs the targets
 # orv_core and aehost of the main project.
 set(ORV_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(ORV_FUZZ_HARNESSES entry png raw set_parser)
+set(ORV_FUZZ_HARNESSES entry png set_parser)
 find_package(PNG REQUIRED)
 
 # Adds <harness>_fuzzer<suffix> for every harness; ARGN: sources added to each (a main, or none

@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -37,10 +35,6 @@ public:
 
     int Fd() const { return fd; }
     std::string Path() const { return "/proc/self/fd/" + std::to_string(fd); }
-    std::vector<uint8_t> Contents() const {  // opened anew through its path: from the start
-        std::ifstream file(Path(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
 
 private:
     int fd;

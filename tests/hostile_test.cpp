@@ -134,9 +134,8 @@ const struct { const char *what; LayerShape in, out; int64_t renderedColumns, re
     {"negative width", {-8, 5, 32, true}, {8, 5, 32, true}, 0, 0},
     {"negative height", {8, 5, 32, true}, {8, -5, 32, true}, 0, 0}, };
 
-// The weighted pass (soft Luma), the hard pass with the channel pass ("Difference"), the mix on
-// alpha: all measured, so a corner of the picture is the corner of the reference. The centre at the
-// origin: half of a 65537-pixel frame is beyond 16.16.
+// Soft Luma, hard Red with "Difference", a mix on alpha: measured, so a corner of the picture is the
+// reference's corner. The centre at the origin: half of a 65537-pixel frame is beyond 16.16.
 TEST(Hostile, LayerRecordsStayInsideTheirBuffers) {
     HostValues soft, hard, mixed;
     soft.choosePixels = 2, soft.rangeEnd = 60, soft.blend = 10, soft.brightness = 35, soft.contrast = 20;

@@ -49,20 +49,6 @@ TEST(Measures, EveryColourAtEveryLevel) {
     }
 }
 
-TEST(Measures, RampsAndWrap) {
-    const struct { int32_t a, x, b, up, down; } ramps[] = {
-        {10, 15, 20, 128, 128}, {0, 1, 3, 85, 170}, {5, 5, 9, 0, 256}, {-10, -7, -4, 128, 128},
-        {0, -1, 3, -85, 341},                        // truncation toward zero, not floor
-        {0, 8388608, 1, INT32_MIN, -2147483392},     // 2^23 x 256 wraps to -2^31
-    };
-    for (const auto &r : ramps) {
-        EXPECT_EQ(orv::RampUp(r.a, r.x, r.b), r.up) << r.a << " " << r.x << " " << r.b;
-        EXPECT_EQ(orv::RampDown(r.a, r.x, r.b), r.down) << r.a << " " << r.x << " " << r.b;
-    }
-    for (auto [v, wrapped] : {std::pair{-360, 360}, {-1, 359}, {725, 5}, {360, 0}, {-361, 359}, {INT32_MAX, 127}, {INT32_MIN, 232}})
-        EXPECT_EQ(orv::WrapDegrees(v), wrapped) << v;
-}
-
 TEST(ArcTan, SamplesAreAtanInSixteenDotSixteen) {
     orv::FunctionTable table;
     orv::BuildArcTan(table);

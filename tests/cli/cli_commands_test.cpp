@@ -26,13 +26,6 @@ TEST(OrvaneCommands, ParamsListsWhatTheModuleRegistered) {
         EXPECT_NE(Text(run.out).find(line), std::string::npos) << line << "\nin:\n" << Text(run.out);
 }
 
-TEST(OrvaneCommands, AboutPrintsTheEffectsAboutText) {
-    // The host's line breaks are carriage returns; orvane ends the text with one line break.
-    const std::string text = std::regex_replace(std::regex_replace(ReadyHost()->About(), std::regex("\r"), "\n"), std::regex("\n*$"), "");
-    EXPECT_NE(text.find("Orvane FX Brightness-Contrast"), std::string::npos);
-    EXPECT_EQ(Text(Orvane({"about"}).out), text + "\n");
-}
-
 TEST(OrvaneCommands, DemoWritesOneContactSheetAndPrintsEachTile) {
     ScratchDir dir;
     const Result run = Orvane({"demo", dir / "sheet.png"});
