@@ -1,6 +1,7 @@
 #include "render/lookup_processor.h"
 
 #include "chooser/pixel_chooser.h"
+#include "numeric/arctan_table.h"
 #include "render/brightness_contrast_table.h"
 #include "render/channel_pass.h"
 #include "render/lookup_kernels.h"
@@ -53,11 +54,11 @@ const int32_t *WeightsFor(PixelChooser &chooser, const PF_Pixel *sourceRow, int3
 }  // namespace
 
 int32_t MixWeight(float mix) {
-    const double weight = static_cast<double>(mix) * static_cast<double>(kMixToWeight);
-    // The slider keeps mix within 0..100 (weights 0..255); anything else is held to 0..256.
-    if (!(weight > 0.0)) return 0;
-    if (weight >= 256.0) return 256;
-    return static_cast<int32_t>(weight);
+    // Any value a 16.16 slider holds keeps its exact weight (a negative mix scales the chooser's
+    // weights up); only values no slider can hold are held to +-2^24, so 256 - weight never wraps.
+    const int32_t weight = TruncToInt32(static_cast<double>(mix) * static_cast<double>(kMixToWeight));
+    constexpr int32_t kLimit = 1 << 24;
+    return weight > kLimit ? kLimit : weight < -kLimit ? -kLimit : weight;
 }
 
 LookupProcessor::LookupProcessor(WorldImage &source_, WorldImage &destination_, float mix_, PixelChooser *chooser_,

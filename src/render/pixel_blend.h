@@ -23,7 +23,7 @@ inline void BlendPixel(PF_Pixel &destination, const PF_Pixel &a, const PF_Pixel 
 
 // "Mix with Original" (percent) as a weight of the source: mix x 2.56, the single-precision mix and
 // constant multiplied in double, truncated toward zero. 100 gives 255 (never 256), 50 gives 127.
-// Values outside the slider's range saturate instead of overflowing.
+// Not held to the slider's 0..100: the weighted pass scales weights by 256 - weight, whatever it is.
 int32_t MixWeight(float mix);
 
 }  // namespace orv
