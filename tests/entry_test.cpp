@@ -24,6 +24,7 @@ TEST(Entry, AboutAndGlobalSetupAgreeWithThePropertyList) {
     host.OutData().out_flags = 0x40000;  // a bit the host set stays
     host.GlobalSetup();
     EXPECT_TRUE(host.OutData().my_version == 1574400u && host.OutData().out_flags == 0x40005);
+    EXPECT_EQ(host.OutData().out_flags2, 1 << 27);  // threaded rendering, as the 64-bit list says
     // The list as a host walks it: header, then vendor, key, id, length, data padded to 4.
     for (auto key : {orv::PiplEntryKey::Win32X86, orv::PiplEntryKey::Win64X86}) {
         size_t size = 0, at = 10;
@@ -38,8 +39,10 @@ TEST(Entry, AboutAndGlobalSetupAgreeWithThePropertyList) {
             at += 16 + ((length + 3) & ~3u);
         }
         EXPECT_EQ(at, size);
-        const std::string entry = key == orv::PiplEntryKey::Win32X86 ? "wx86" : "8664";
-        EXPECT_EQ(order, "kind name catg " + entry + " ePVR eSVR eVER eINF eGLO eMNA aeFL aeRD ");
+        const bool wide = key == orv::PiplEntryKey::Win64X86;
+        const std::string entry = wide ? "8664" : "wx86";
+        EXPECT_EQ(order, "kind name catg " + entry + " ePVR eSVR eVER eINF eGLO " + (wide ? "eGL2 " : "") + "eMNA aeFL aeRD ");
+        EXPECT_EQ(props["eGL2"], wide ? std::string("\0\0\0\x08", 4) : "");  // the out_flags2 of set-up
         EXPECT_EQ(props["name"].substr(0, 30), "\x1dOrvane FX Brightness-Contrast");
         EXPECT_EQ(props["catg"].substr(0, 16), std::string("\x0fOrvane FX Color", 16));
         EXPECT_STREQ(props[entry].c_str(), "main");

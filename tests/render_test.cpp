@@ -1,10 +1,11 @@
-// Whole renders through the built module's `main`, as a host drives it, at every vector level
-// against the plain reference of tests/reference/render_reference.h; hand-worked pixels.
+// Whole renders through the module's `main`, as hosts drive it, against reference/render_reference.h.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "host/host_context.h"
@@ -27,19 +28,30 @@ testing::AssertionResult RendersAsReference(Host &host, const Image &in, const H
 }
 
 // Every chooser choice x range shape at every level, a channel choice and a mix in turn, on frames of
-// every width 1..67 with padded rows (and some wider), every third with a value far out of range.
-TEST(Render, EveryLevelMatchesTheReference) {
-    auto host = orvtest::ReadyHost(orvtest::FaultModule());
+// every width 1..67 with padded rows (and some wider), every third with a value far out of range;
+// rendered by 8 threads at once, each host with its own records, as a host with threaded rendering does.
+TEST(Render, EveryLevelMatchesTheReferenceOnEightThreads) {
     for (orv::SimdLevel level : orvtest::Levels()) {
+        constexpr int kThreads = 8;
         orvtest::ForcedLevel forced(level);
-        std::mt19937 rng(424242);
-        for (int run = 0; run < 14 * 8 * 6; ++run) {
-            const bool wide = run % 37 == 0;
-            const int32_t width = wide ? 190 + run % 67 : 1 + run % 67, height = 1 + int32_t(rng() % (wide ? 13 : 9));
-            const Image in = orvtest::RandomImage(rng, width, height, int32_t(rng() % 3) * 4 + int32_t(rng() % 2));
-            const HostValues v = orvtest::RandomValues(rng, run, 1 + run % 14, (run / 14) % 8, width, height, run % 3 == 2);
-            ASSERT_TRUE(RendersAsReference(*host, in, v, std::string(orv::SimdLevelName(level)) + "_" + std::to_string(run)));
-        }
+        std::vector<std::unique_ptr<Host>> hosts;  // set up on this thread, as hosts do
+        for (int t = 0; t < kThreads; ++t) hosts.push_back(orvtest::ReadyHost(orvtest::FaultModule()));
+        std::atomic<int> failures{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back([&, t] {
+                for (int run = t; run < 14 * 8 * 6 && failures == 0; run += kThreads) {
+                    std::mt19937 rng(424242 + run);
+                    const bool wide = run % 37 == 0;
+                    const int32_t width = wide ? 190 + run % 67 : 1 + run % 67, height = 1 + int32_t(rng() % (wide ? 13 : 9));
+                    const Image in = orvtest::RandomImage(rng, width, height, int32_t(rng() % 3) * 4 + int32_t(rng() % 2));
+                    const HostValues v = orvtest::RandomValues(rng, run, 1 + run % 14, (run / 14) % 8, width, height, run % 3 == 2);
+                    const auto same = RendersAsReference(*hosts[t], in, v, std::string(orv::SimdLevelName(level)) + "_" + std::to_string(run));
+                    if (!same) ADD_FAILURE() << same.message(), ++failures;
+                }
+            });
+        for (std::thread &t : threads) t.join();
+        ASSERT_EQ(failures, 0);
     }
 }
 

@@ -39,6 +39,8 @@ uint32_t BrightnessContrastEffect::GetVersion() { return ORV_VERSION_WORD; }
 
 int32_t BrightnessContrastEffect::GetOutFlags() { return ORV_EFFECT_OUTFLAGS; }
 
+int32_t BrightnessContrastEffect::GetOutFlags2() { return ORV_GLOBAL_OUTFLAGS2; }
+
 int16_t BrightnessContrastEffect::GetParamCount() { return kParamCount; }
 
 int32_t BrightnessContrastEffect::CreateParams() {

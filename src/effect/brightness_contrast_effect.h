@@ -32,6 +32,7 @@ public:
     int32_t GetAboutText(char *buffer) override;
     uint32_t GetVersion() override;
     int32_t GetOutFlags() override;
+    int32_t GetOutFlags2() override;
     int16_t GetParamCount() override;
     int32_t CreateParams() override;
     int32_t Render(WorldImage &source, WorldImage &destination) override;

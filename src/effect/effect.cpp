@@ -71,6 +71,7 @@ int32_t Effect::DoGlobalSetup() {
     if (!out) return 0;
     out->my_version = GetVersion();
     out->out_flags |= GetOutFlags() | PF_OutFlag_KEEP_RESOURCE_OPEN;
+    out->out_flags2 |= GetOutFlags2();
     return 0;
 }
 

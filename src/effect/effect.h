@@ -32,6 +32,8 @@ public:
     virtual int32_t GetAboutText(char *buffer) = 0;
     virtual uint32_t GetVersion() = 0;
     virtual int32_t GetOutFlags() = 0;
+    // The second out-flags word global set-up adds (threaded rendering, where the module honours it).
+    virtual int32_t GetOutFlags2() { return 0; }
     virtual int16_t GetParamCount() = 0;
     // Makes the parameter objects into their slots; the status of the last SetParam.
     virtual int32_t CreateParams() = 0;

@@ -6,7 +6,8 @@
 namespace orv {
 
 HostContext &Host() {
-    static HostContext context{};
+    // One record per host thread: calls on other threads (threaded rendering) never see this one.
+    thread_local HostContext context{};
     return context;
 }
 

@@ -21,7 +21,8 @@ struct HostContext {
     int16_t callError;     // message code of the first error of this call; 0 = none
 };
 
-// The one record of the current call; overwritten by every call of the entry point.
+// The record of the current call on this thread; overwritten by the thread's next call of the entry
+// point. A host rendering on several threads gives each call its own.
 HostContext &Host();
 
 // Records the call and computes the scaled layer size; clears the call error.

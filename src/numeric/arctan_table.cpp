@@ -1,13 +1,15 @@
 #include "numeric/arctan_table.h"
 
 #include <cmath>
+#include <mutex>
 
 namespace orv {
 
 FunctionTable ArcTanTable;
 
-void BuildArcTan(FunctionTable &table) {
-    if (table.built) return;
+namespace {
+
+void Fill(FunctionTable &table) {
     for (int32_t i = 0; i <= FunctionTable::kIntervals; ++i) {
         float x = static_cast<float>(i) / static_cast<float>(FunctionTable::kIntervals);
         if (x > 1.0f) x = 1.0f;
@@ -19,6 +21,19 @@ void BuildArcTan(FunctionTable &table) {
     table.offset = 0.0f;
     // Last, so that a table marked built is complete.
     table.built = 1;
+}
+
+}  // namespace
+
+void BuildArcTan(FunctionTable &table) {
+    if (&table == &ArcTanTable) {
+        // Render threads may ask at the same moment: exactly one fills it, and none returns before
+        // it is complete.
+        static std::once_flag once;
+        std::call_once(once, [] { Fill(ArcTanTable); });
+    } else if (!table.built) {
+        Fill(table);
+    }
 }
 
 float LookupInterpolated(const FunctionTable &table, float x) {

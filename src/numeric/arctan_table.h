@@ -27,7 +27,8 @@ struct FunctionTable {
 extern FunctionTable ArcTanTable;
 
 // Fills `table` with atan on [0, 1] unless it is already built: sample i = atan(i / 400) with the
-// argument and the result rounded to single precision, times 65536 truncated.
+// argument and the result rounded to single precision, times 65536 truncated. ArcTanTable is built
+// exactly once however many threads ask at once; other tables belong to their caller's thread.
 void BuildArcTan(FunctionTable &table);
 
 // The tabulated function at x (inside the table's interval), interpolated linearly in 16.16 fixed

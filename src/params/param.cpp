@@ -12,7 +12,8 @@ constexpr float kFixedToFloat = 1.0f / 65536.0f;
 }
 
 int32_t &DefaultParamFlags() {
-    static int32_t flags = PF_ParamFlag_COLLAPSE_TWIRLY;  // its value at load
+    // Its value at load; per thread, because every call's CreateParams resets and raises it.
+    thread_local int32_t flags = PF_ParamFlag_COLLAPSE_TWIRLY;
     return flags;
 }
 

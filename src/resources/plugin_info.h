@@ -21,6 +21,16 @@
 #define ORV_EFFECT_OUTFLAGS 4
 #define ORV_GLOBAL_OUTFLAGS 5
 
+/* Second out-flags word: threaded rendering (1 << 27), so that current hosts render several frames at
+   once. The 64-bit and native modules declare it (global set-up and property list item eGL2); the
+   32-bit module, made for single-threaded hosts, declares nothing and has no eGL2. */
+#define ORV_THREADED_OUTFLAGS2 0x08000000
+#if defined(_WIN32) && !defined(_WIN64) && !defined(ORV_WIN64)
+#define ORV_GLOBAL_OUTFLAGS2 0
+#else
+#define ORV_GLOBAL_OUTFLAGS2 ORV_THREADED_OUTFLAGS2
+#endif
+
 /* String list of the error messages: message n is resource ORV_MESSAGE_LIST * 100 + n. */
 #define ORV_MESSAGE_LIST 420
 #define ORV_MESSAGE_MEMORY 3

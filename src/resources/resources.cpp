@@ -5,10 +5,10 @@
 namespace orv {
 namespace {
 
-constexpr size_t kPiplSize = 322;
+constexpr size_t kPipl32Size = 322, kPipl64Size = 342;  // the 64-bit list adds eGL2
 
 struct PiplWriter {
-    std::array<uint8_t, kPiplSize> bytes{};
+    std::array<uint8_t, kPipl64Size> bytes{};
     size_t at = 0;
     constexpr void Word(uint32_t v) {
         bytes[at++] = static_cast<uint8_t>(v);
@@ -24,9 +24,12 @@ struct PiplWriter {
     }
 };
 
-constexpr PiplWriter BuildPipl(uint32_t entryKey) {
+constexpr PiplWriter BuildPipl(uint32_t entryKey, bool wide) {
     PiplWriter w;
 #define ORV_PIPL_ENTRY_KEY entryKey
+#define ORV_PIPL_COUNT (wide ? 13 : 12)
+#define ORV_PIPL_WIDE(items) \
+    if (wide) { items }
 #define W(x) w.Word(x);
 #define L(x) w.Long(x);
 #define LAST(x) w.Long(x);
@@ -37,12 +40,14 @@ constexpr PiplWriter BuildPipl(uint32_t entryKey) {
 #undef LAST
 #undef S
 #undef ORV_PIPL_ENTRY_KEY
+#undef ORV_PIPL_COUNT
+#undef ORV_PIPL_WIDE
     return w;
 }
 
-constexpr PiplWriter kPipl32 = BuildPipl(0x77783836);  // 'wx86'
-constexpr PiplWriter kPipl64 = BuildPipl(0x38363634);  // '8664'
-static_assert(kPipl32.at == kPiplSize && kPipl64.at == kPiplSize, "property list must be 322 bytes");
+constexpr PiplWriter kPipl32 = BuildPipl(0x77783836, false);  // 'wx86'
+constexpr PiplWriter kPipl64 = BuildPipl(0x38363634, true);   // '8664'
+static_assert(kPipl32.at == kPipl32Size && kPipl64.at == kPipl64Size, "property list sizes");
 
 struct StringEntry {
     int id;
@@ -58,8 +63,9 @@ constexpr StringEntry kStrings[] = {
 }  // namespace
 
 const uint8_t *PiplBytes(PiplEntryKey key, size_t *size) {
-    *size = kPiplSize;
-    return key == PiplEntryKey::Win64X86 ? kPipl64.bytes.data() : kPipl32.bytes.data();
+    const bool wide = key == PiplEntryKey::Win64X86;
+    *size = wide ? kPipl64Size : kPipl32Size;
+    return wide ? kPipl64.bytes.data() : kPipl32.bytes.data();
 }
 
 const char *StringTableText(int id) {

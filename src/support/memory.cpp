@@ -1,15 +1,17 @@
 #include "support/memory.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace orv {
 
 #ifdef ORV_FAULT_INJECTION
 namespace {
-long g_attempts = 0;
-long g_failAt = 0;
-bool g_persist = false;
-long g_live = 0;
+// Atomic, so that renders on several threads count every allocation.
+std::atomic<long> g_attempts{0};
+std::atomic<long> g_failAt{0};
+std::atomic<bool> g_persist{false};
+std::atomic<long> g_live{0};
 }  // namespace
 
 void SetAllocationFailure(long failAt, bool persist) {
@@ -24,8 +26,8 @@ long LiveAllocations() { return g_live; }
 
 void *Allocate(size_t bytes) {
 #ifdef ORV_FAULT_INJECTION
-    ++g_attempts;
-    if (g_failAt > 0 && (g_attempts == g_failAt || (g_persist && g_attempts > g_failAt))) return nullptr;
+    const long attempt = ++g_attempts;
+    if (g_failAt > 0 && (attempt == g_failAt || (g_persist && attempt > g_failAt))) return nullptr;
     void *block = std::malloc(bytes == 0 ? 1 : bytes);
     if (block) ++g_live;
     return block;

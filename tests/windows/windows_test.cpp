@@ -152,8 +152,8 @@ TEST(WineHost, Win64ModuleEqualsTheNativeModule) {
         EXPECT_TRUE(wine == native) << c.name << ": " << wine.size() << " bytes, the first difference at byte " << diff;
     });
     EXPECT_EQ(facts.find("not rendered"), std::string::npos) << facts;  // the reference rendered every case
-    // Set-up and set-down succeed, with no multi-frame rendering claim: the module is not thread-safe.
-    EXPECT_TRUE(std::regex_match(facts, std::regex("global set-up 0, version 1574400, flags 5 0\n[^]*set-down 0\n")));
+    // Set-up and set-down succeed; the 64-bit module claims threaded rendering (bit 27).
+    EXPECT_TRUE(std::regex_match(facts, std::regex("global set-up 0, version 1574400, flags 5 134217728\n[^]*set-down 0\n")));
     EXPECT_EQ(ReadAll(out + "/run.txt"), Messages() + facts);
 }
 
