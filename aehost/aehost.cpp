@@ -93,7 +93,7 @@ std::vector<uint8_t> Image::Packed() const {
 
 // ---- Host ----
 
-Host *Host::current = nullptr;
+thread_local Host *Host::current = nullptr;
 
 Host::Host(PF_FilterProc entry_) : entry(entry_) {
     utils.copy = &Host::Copy;

@@ -136,7 +136,8 @@ private:
     static PF_Err Copy(PF_ProgPtr ref, PF_EffectWorld *src, PF_EffectWorld *dst, PF_Rect *srcRect, PF_Rect *dstRect);
     static int Sprintf(A_char *dst, const A_char *format, ...);
     static A_char *Strcpy(A_char *dst, const A_char *src);
-    static Host *current;  // the host whose call is under way (sprintf/strcpy carry no effect_ref)
+    // The host whose call is under way on this thread (sprintf/strcpy carry no effect_ref).
+    static thread_local Host *current;
 
     void BuildParamArray();
 

@@ -246,6 +246,24 @@ void WholeRender(benchmark::State &state, const FrameSpec &frameSpec, const Rend
     if (failed) state.SkipWithError("render failed");
 }
 
+// Frames per second through the shipped module's main, one host per thread, all threads rendering at
+// once (threaded rendering). Module and frame are made before the threads start.
+void ThreadedRender(benchmark::State &state, const FrameSpec &frameSpec, const RenderCase &c) {
+    Host host(LoadModule(ORV_MODULE_PATH).Entry());
+    host.GlobalSetup();
+    host.ParamsSetup();
+    Apply(host, c);
+    const Image &in = FrameFor(frameSpec);
+    Image out = Image::Make(in.width, in.height);
+    bool failed = false;
+    for (auto _ : state) {
+        host.ClearCalls();
+        failed = failed || host.Render(in, out) != 0;
+    }
+    state.SetItemsProcessed(state.iterations());  // items = frames: items_per_second is frames per second
+    if (failed) state.SkipWithError("render failed");
+}
+
 // ---- passes on their own, through the core library -------------------------------------------------
 
 struct Views {
@@ -449,6 +467,13 @@ int main(int argc, char **argv) {
                     ->Unit(benchmark::kMillisecond);
             }
         }
+        LoadModule(ORV_MODULE_PATH), FrameFor(frameSpec);
+        for (const RenderCase &c : {cases[0], cases[cases.size() - 1]})
+            benchmark::RegisterBenchmark((f + "threads/" + c.name).c_str(), ThreadedRender, frameSpec, c)
+                ->Threads(1)
+                ->Threads(2)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
         // The shipped module at the level it picks for itself.
         benchmark::RegisterBenchmark((f + "render/all_hard/shipped").c_str(), WholeRender, frameSpec, cases[0], -1)
             ->Unit(benchmark::kMillisecond);

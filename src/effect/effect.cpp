@@ -8,7 +8,7 @@
 
 namespace orv {
 
-Effect::Effect() : width(0), height(0), slots(nullptr), messageCode(0), slotCount(0) {
+Effect::Effect() : width(0), height(0), slots(nullptr), slotCount(0) {
     const HostContext &h = Host();
     if (!h.in_data) return;
     switch (h.command) {

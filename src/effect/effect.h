@@ -61,7 +61,6 @@ private:
     int32_t width;
     int32_t height;
     Param **slots;
-    int32_t messageCode;
     int16_t slotCount;
 };
 
