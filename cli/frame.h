@@ -11,9 +11,8 @@
 
 namespace orvcli {
 
-// The effect steps from row to row by the low 14 bits of the row length, so a row of 4096 pixels
-// (16384 bytes) or more cannot be walked; its image sides are 16-bit signed.
-constexpr int32_t kMaxFrameWidth = 4095;
+// The effect's image sides are 16-bit signed (the native module walks rows of any length).
+constexpr int32_t kMaxFrameWidth = 32767;
 constexpr int32_t kMaxFrameHeight = 32767;
 
 // False with a message naming `what` when the size is empty or beyond the limits above.

@@ -1,8 +1,7 @@
-// Unusual host records through the module's `main`: layers without pixels, empty and extreme sizes,
-// padded, odd, overlapping and negative row strides, fewer parameters than registered. Layers lie
-// inside guard bands (poisoned under AddressSanitizer, checked for writes otherwise); each case has
-// its expected picture. Values far beyond their ranges are among the render tests' random settings;
-// missing records and callbacks are the entry fuzzer's, whose corpus every test run replays.
+// Unusual host records through the module's `main`: layers without pixels, empty, extreme and wide
+// sizes, padded, odd, overlapping and negative row strides, fewer parameters than registered. Layers
+// lie inside guard bands (poisoned under AddressSanitizer, checked for writes otherwise); each case
+// has its expected picture. Far values are the render tests'; missing records the entry fuzzer's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -121,12 +120,13 @@ const struct { const char *what; LayerShape in, out; int64_t renderedColumns, re
     {"output larger than input", {5, 4, 20, true}, {9, 6, 36, true}, 5, 4},
     {"output smaller than input", {9, 6, 36, true}, {5, 8, 20, true}, 5, 6},
     {"rows sharing memory (row length 0)", {6, 4, 0, true}, {6, 4, 0, true}, -1, -1},
-    {"input rows going up in memory", {8, 5, -32, true}, {8, 5, 32, true}, 0, 0},
-    {"output rows going up in memory", {8, 5, 32, true}, {8, 5, -32, true}, 0, 0},
+    {"input rows going up in memory", {8, 5, -32, true}, {8, 5, 32, true}, 8, 5},
+    {"output rows going up in memory", {8, 5, 32, true}, {8, 5, -36, true}, 8, 5},
     {"one row going up in memory", {8, 1, -32, true}, {8, 1, -40, true}, 8, 1},
-    {"rows going up by a multiple of 16384 bytes", {8, 3, -16384, true}, {8, 3, -16384, true}, 8, 1},
-    {"rows of 16384 bytes (stride 0)", {4096, 3, 16384, true}, {4096, 3, 16384, true}, 4096, 1},
-    {"rows of 16388 bytes (stride 4)", {4097, 3, 16388, true}, {4097, 3, 16388, true}, -1, -1},
+    {"rows going up by 16384 bytes", {8, 3, -16384, true}, {8, 3, -16384, true}, 8, 3},
+    {"4096 x 16, rows of 16384 bytes", {4096, 16, 16384, true}, {4096, 16, 16384, true}, 4096, 16},
+    {"8192 x 8, padded input", {8192, 8, 32780, true}, {8192, 8, 32768, true}, 8192, 8},
+    {"16384 x 4, padded output", {16384, 4, 65536, true}, {16384, 4, 65600, true}, 16384, 4},
     {"32767 wide, 1 high", {32767, 1, 131068, true}, {32767, 1, 131068, true}, 32767, 1},
     {"1 wide, 32767 high", {1, 32767, 4, true}, {1, 32767, 4, true}, 1, 32767},
     {"32768 wide (a side read as negative)", {32768, 1, 131072, true}, {32768, 1, 131072, true}, 0, 0},

@@ -43,13 +43,13 @@ void WorldImage::Release() {
 
 namespace {
 
-// The cursor steps forward by the low 14 bits of the row length, which never exceed a row length
-// of 0 or more: such rows stay inside the host's buffer. Rows going up in memory (a negative row
-// length) would be walked downward out of it unless there is only one row or the stride is 0.
-// Sides are checked as the host gives them: a negative side describes no buffer at all.
+// A cursor taking the whole row length walks exactly the rows the host declared. One taking its low
+// 14 bits never steps further than a row length of 0 or more, so such rows stay inside the host's
+// buffer; rows going up in memory (a negative row length) would be walked downward out of it unless
+// there is only one row or the stride is 0. A negative side describes no buffer at all.
 bool CursorStaysInside(const PF_EffectWorld &world) {
     if (world.width < 0 || world.height < 0) return false;
-    const int16_t stride = RowCursor::StrideOf(world.rowbytes);
+    const int32_t stride = RowCursor::StrideOf(world.rowbytes);
     return static_cast<int16_t>(world.height) <= 1 || stride == 0 || stride <= world.rowbytes;
 }
 

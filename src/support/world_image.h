@@ -60,22 +60,33 @@ private:
     WorldImage image;
 };
 
-// Steps through an image row by row. The stride keeps only the low 14 bits of the row length, as a
-// signed 16-bit number.
+// Whether the row cursor steps by the whole row length. The 32-bit Windows module keeps the low 14
+// bits of it as a signed 16-bit number, as the single-threaded hosts of its time were served; the
+// 64-bit and native modules take the whole length, so rows of 16384 bytes or more (4096 pixels and
+// wider) are walked as the host laid them out.
+#if defined(_WIN32) && !defined(_WIN64)
+constexpr bool kWholeRowStride = false;
+#else
+constexpr bool kWholeRowStride = true;
+#endif
+
+// Steps through an image row by row.
 class RowCursor {
 public:
-    // The stride a cursor takes for a row length: its low 14 bits, 0..16383.
-    static int16_t StrideOf(int32_t rowBytes) { return static_cast<int16_t>(rowBytes & 0x3FFF); }
+    // The stride a cursor takes for a row length: the whole length, or its low 14 bits (0..16383).
+    static int32_t StrideOf(int32_t rowBytes) {
+        return kWholeRowStride ? rowBytes : static_cast<int16_t>(rowBytes & 0x3FFF);
+    }
 
     RowCursor(const WorldImage &image, int32_t row)
         : stride(StrideOf(image.RowBytes())),
           address(image.BaseAddress() ? image.BaseAddress() + static_cast<intptr_t>(row) * stride : nullptr) {}
     uint8_t *Row() const { return address; }
     void Advance() { address += stride; }
-    int16_t Stride() const { return stride; }
+    int32_t Stride() const { return stride; }
 
 private:
-    int16_t stride;
+    int32_t stride;
     uint8_t *address;
 };
 

@@ -73,7 +73,7 @@ TEST(OrvaneFiles, EveryFailureSaysWhyAndLeavesTheFilesAsTheyWere) {
         {2, "demo: OUTPUT is a PNG (a name ending in .png), not " + out, {"demo", out}},
         {2, "render: expected INPUT and OUTPUT, got 1 names", {"render", "--raw", "8x6", raw}},
         {2, "--raw 8by6: expected the frame size as WxH", {"render", "--raw", "8by6", raw, out}},
-        {2, "up to 4095 pixels wide", {"render", "--raw", "4096x6", raw, out}}, {2, "carries raw frames only: give --raw WxH", {"render", "-", png}},
+        {2, "up to 32767 pixels wide", {"render", "--raw", "32768x6", raw, out}}, {2, "carries raw frames only: give --raw WxH", {"render", "-", png}},
         {2, "render: --set needs a value", {"render", "--raw", "8x6", raw, out, "--set"}}, {2, "about: unknown option --raw", {"about", "--raw", "2x2"}},
         {2, "cannot read " + dir / "missing.png", {"render", dir / "missing.png", png}},
         {2, "INPUT is a video, so OUTPUT must be a video", {"render", raw, png}},  // what is not a PNG is taken for a video

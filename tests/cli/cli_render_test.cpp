@@ -28,6 +28,9 @@ TEST(OrvaneRender, EveryValueFormReachesTheHostAsItStoresIt) {
         EXPECT_NE(ReferenceRender(in, 25, 16, host, c.den), ReferenceRender(in, 25, 16, {}, c.den)) << "a case that changes nothing";
         EXPECT_TRUE(SameBytes(run.out, ReferenceRender(in, 25, 16, host, c.den)));
     }
+    const Bytes wide = Random(rng, 32767 * 2 * 4);  // the widest frame the effect takes
+    const Result w = Orvane({"render", "--raw", "32767x2", "--set", "Brightness=40", "--set", "Choose Pixels by=Edge", "-", "-"}, wide);
+    EXPECT_TRUE(w.status == 0 && SameBytes(w.out, ReferenceRender(wide, 32767, 2, {{"Brightness", {40}}, {"Choose Pixels by", {13}}})));
     // A pipe that ends inside a frame: the complete frames reach standard output, then the error.
     const Bytes first(in.begin(), in.begin() + 1600);
     const Result run = Orvane({"render", "--raw", "25x16", "--set", "Brightness=9", "-", "-"}, Cat(first, {1, 2, 3}));
