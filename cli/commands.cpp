@@ -330,9 +330,10 @@ int CommandMask(const Args &args) {
     return Finish(RunFrames("mask", options, [&](const aehost::Image &in, aehost::Image &out) {
         aehost::Host &host = runner.Host();
         host.PlaceDefaultPoints(in.width, in.height);
-        orv::ChooserSettings settings =
-            orv::MakeChooserSettings(ChooserInputsFromHost(host.ParamArray(), in.width, in.height), in.width, in.height);
-        Outcome outcome = ComputeMask(settings, in, &mask);
+        const std::vector<PF_ParamDef *> &params = host.ParamArray();
+        const orv::RenderSettings settings =
+            orv::ReadRenderSettings(params.data(), static_cast<int32_t>(params.size()), in.width, in.height);
+        Outcome outcome = ComputeMask(settings.chooser, in, &mask);
         if (outcome.ok()) MaskToArgb(mask, in.width, in.height, &out);
         return outcome;
     }, true));
