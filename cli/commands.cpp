@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "demo.h"
 #include "effect_runner.h"
 #include "mask.h"
 #include "output_file.h"
@@ -20,21 +19,17 @@
 
 namespace orvcli {
 
-const char kUsage[] =
+namespace {
+
+const char kUsageHead[] =
     "orvane: runs the Orvane FX Brightness-Contrast effect on PNG pictures, raw frames and video.\n"
     "\n"
-    "usage:\n"
-    "  orvane render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] INPUT OUTPUT\n"
-    "  orvane mask   [--raw WxH] [--set NAME=VALUE]... INPUT OUTPUT\n"
-    "  orvane params\n"
-    "  orvane about\n"
-    "  orvane demo [OUTPUT.png]\n"
+    "usage:\n";
+const char kUsageTail[] =
     "\n"
     "Every command takes --help, and --module PATH to load another effect module.\n"
     "Exit status: 0 success; 1 the effect reported an error; 2 bad usage, bad input, or an output that\n"
     "could not be written.\n";
-
-namespace {
 
 const char kSetHelp[] =
     "  --set NAME=VALUE   sets a parameter; repeatable, the last one for a name wins. NAME as\n"
@@ -109,22 +104,6 @@ const char kDemoHelp[] =
     "a ramp of rising alpha) with eight typical settings and writes them side by side as one contact\n"
     "sheet, OUTPUT.png (default orvane-demo.png), printing the settings of each tile.\n";
 
-int Fail(int status, const std::string &message) {
-    std::fprintf(stderr, "orvane: %s\n", message.c_str());
-    return status;
-}
-
-int Finish(const Outcome &outcome) { return outcome.ok() ? 0 : Fail(outcome.status, outcome.message); }
-
-struct Options {
-    bool help = false;
-    std::string module;
-    std::string raw;
-    std::vector<std::string> sets;
-    std::string downsample;
-    std::vector<std::string> positional;
-};
-
 // Parses `args` accepting the options named in `accepted` ("raw", "set", "downsample"; --help and
 // --module always), as "--name VALUE" or "--name=VALUE". "-" alone and everything after "--" are
 // positional.
@@ -181,16 +160,6 @@ bool LoadEffect(const Options &options, EffectRunner *runner, std::string *error
     return runner->Load(path, error);
 }
 
-bool ParseSets(const std::vector<std::string> &sets, const std::vector<ParamInfo> &params,
-               std::vector<Assignment> *values, std::string *error) {
-    for (const std::string &text : sets) {
-        Assignment a;
-        if (!ParseSet(text, params, &a, error)) return false;
-        values->push_back(a);
-    }
-    return true;
-}
-
 bool ParseDownsample(const std::string &text, int32_t *num, uint32_t *den, std::string *error) {
     size_t slash = text.find('/');
     auto number = [](const std::string &s, long *v) {
@@ -211,6 +180,25 @@ bool ParseDownsample(const std::string &text, int32_t *num, uint32_t *den, std::
     return true;
 }
 
+}  // namespace
+
+int Fail(int status, const std::string &message) {
+    std::fprintf(stderr, "orvane: %s\n", message.c_str());
+    return status;
+}
+
+int Finish(const Outcome &outcome) { return outcome.ok() ? 0 : Fail(outcome.status, outcome.message); }
+
+bool ParseSets(const std::vector<std::string> &sets, const std::vector<ParamInfo> &params,
+               std::vector<Assignment> *values, std::string *error) {
+    for (const std::string &text : sets) {
+        Assignment a;
+        if (!ParseSet(text, params, &a, error)) return false;
+        values->push_back(a);
+    }
+    return true;
+}
+
 std::string Lower(std::string s) {
     for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
@@ -225,6 +213,8 @@ Outcome WriteWhole(const std::string &path, const std::vector<uint8_t> &bytes) {
     if (!out.Commit(&error)) return Outcome::Fail(2, error);
     return Outcome::Ok();
 }
+
+namespace {
 
 Outcome RunPng(const std::string &input, const std::string &output, const FrameFunction &frame, bool grey) {
     PngPicture picture;
@@ -289,56 +279,33 @@ Outcome RunFrames(const std::string &command, const Options &options, const Fram
     return RunVideo(input, output, frame);
 }
 
-}  // namespace
-
-int CommandRender(const Args &args) {
-    Options options;
+std::string CheckRender(const std::string &, Options &options) {
     std::string error;
-    if (!ParseOptions("render", args, {"raw", "set", "downsample"}, &options, &error)) return Fail(2, error);
-    if (options.help) {
-        std::printf(kRenderHelp, kSetHelp, kModuleHelp);
-        return 0;
-    }
-    int32_t num = 1;
-    uint32_t den = 1;
-    if (!options.downsample.empty() && !ParseDownsample(options.downsample, &num, &den, &error)) return Fail(2, error);
-    EffectRunner runner;
-    std::vector<Assignment> values;
-    if (!LoadEffect(options, &runner, &error) || !ParseSets(options.sets, runner.Params(), &values, &error))
-        return Fail(2, error);
-    runner.Apply(values);
-    runner.SetDownsample(num, den);
+    if (!options.downsample.empty())
+        ParseDownsample(options.downsample, &options.downsampleNum, &options.downsampleDen, &error);
+    return error;
+}
+
+int RunRender(const Options &options, EffectRunner &runner) {
+    runner.SetDownsample(options.downsampleNum, options.downsampleDen);
     return Finish(RunFrames("render", options, [&](const aehost::Image &in, aehost::Image &out) {
         return runner.Render(in, out);
     }, false));
 }
 
-int CommandMask(const Args &args) {
-    Options options;
-    std::string error;
-    if (!ParseOptions("mask", args, {"raw", "set"}, &options, &error)) return Fail(2, error);
-    if (options.help) {
-        std::printf(kMaskHelp, kSetHelp, kModuleHelp);
-        return 0;
-    }
-    EffectRunner runner;
-    std::vector<Assignment> values;
-    if (!LoadEffect(options, &runner, &error) || !ParseSets(options.sets, runner.Params(), &values, &error))
-        return Fail(2, error);
-    runner.Apply(values);
+int RunMask(const Options &options, EffectRunner &runner) {
     std::vector<uint8_t> mask;
     return Finish(RunFrames("mask", options, [&](const aehost::Image &in, aehost::Image &out) {
         aehost::Host &host = runner.Host();
         host.PlaceDefaultPoints(in.width, in.height);
-        orv::ChooserSettings settings =
-            orv::MakeChooserSettings(ChooserInputsFromHost(host.ParamArray(), in.width, in.height), in.width, in.height);
-        Outcome outcome = ComputeMask(settings, in, &mask);
+        const std::vector<PF_ParamDef *> &params = host.ParamArray();
+        const orv::RenderSettings settings =
+            orv::ReadRenderSettings(params.data(), static_cast<int32_t>(params.size()), in.width, in.height);
+        Outcome outcome = ComputeMask(settings.chooser, in, &mask);
         if (outcome.ok()) MaskToArgb(mask, in.width, in.height, &out);
         return outcome;
     }, true));
 }
-
-namespace {
 
 std::string TypeName(PF_ParamType type) {
     switch (type) {
@@ -358,19 +325,11 @@ std::string Hex(PF_Pixel c) {
     return buffer;
 }
 
-}  // namespace
+std::string NoNames(const std::string &name, Options &options) {
+    return options.positional.empty() ? "" : name + ": takes no names; see orvane " + name + " --help";
+}
 
-int CommandParams(const Args &args) {
-    Options options;
-    std::string error;
-    if (!ParseOptions("params", args, {}, &options, &error)) return Fail(2, error);
-    if (options.help) {
-        std::fputs(kParamsHelp, stdout);
-        return 0;
-    }
-    if (!options.positional.empty()) return Fail(2, "params: takes no names; see orvane params --help");
-    EffectRunner runner;
-    if (!LoadEffect(options, &runner, &error)) return Fail(2, error);
+int RunParams(const Options &, EffectRunner &runner) {
     const std::vector<PF_ParamDef> &defs = runner.Host().Registered();
     std::printf("%zu parameters registered (set them with --set NAME=VALUE):\n\n", defs.size());
     for (const ParamInfo &param : runner.Params()) {
@@ -414,17 +373,7 @@ int CommandParams(const Args &args) {
     return 0;
 }
 
-int CommandAbout(const Args &args) {
-    Options options;
-    std::string error;
-    if (!ParseOptions("about", args, {}, &options, &error)) return Fail(2, error);
-    if (options.help) {
-        std::fputs(kAboutHelp, stdout);
-        return 0;
-    }
-    if (!options.positional.empty()) return Fail(2, "about: takes no names; see orvane about --help");
-    EffectRunner runner;
-    if (!LoadEffect(options, &runner, &error)) return Fail(2, error);
+int RunAbout(const Options &, EffectRunner &runner) {
     std::string text = runner.About();
     for (char &c : text)
         if (c == '\r') c = '\n';  // the host's line breaks are carriage returns
@@ -433,47 +382,63 @@ int CommandAbout(const Args &args) {
     return 0;
 }
 
-int CommandDemo(const Args &args) {
+}  // namespace
+
+const std::vector<Command> &Commands() {
+    static const std::vector<Command> commands = {
+        {"render", "render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] INPUT OUTPUT", kRenderHelp,
+         {"raw", "set", "downsample"}, CheckRender, RunRender},
+        {"mask", "mask   [--raw WxH] [--set NAME=VALUE]... INPUT OUTPUT", kMaskHelp, {"raw", "set"}, nullptr, RunMask},
+        {"params", "params", kParamsHelp, {}, NoNames, RunParams},
+        {"about", "about", kAboutHelp, {}, NoNames, RunAbout},
+        {"demo", "demo [OUTPUT.png]", kDemoHelp, {}, CheckDemo, RunDemo},
+    };
+    return commands;
+}
+
+namespace {
+
+// The prologue every command shares, then its body.
+int Run(const Command &command, const Args &args) {
     Options options;
     std::string error;
-    if (!ParseOptions("demo", args, {}, &options, &error)) return Fail(2, error);
+    if (!ParseOptions(command.name, args, command.options, &options, &error)) return Fail(2, error);
     if (options.help) {
-        std::fputs(kDemoHelp, stdout);
+        std::printf(command.help, kSetHelp, kModuleHelp);
         return 0;
     }
-    if (options.positional.size() > 1) return Fail(2, "demo: takes at most one name, OUTPUT.png; see orvane demo --help");
-    const std::string output = options.positional.empty() ? "orvane-demo.png" : options.positional[0];
-    if (Lower(Extension(output)) != ".png") return Fail(2, "demo: OUTPUT is a PNG (a name ending in .png), not " + output);
+    if (command.check && !(error = command.check(command.name, options)).empty()) return Fail(2, error);
     EffectRunner runner;
-    if (!LoadEffect(options, &runner, &error)) return Fail(2, error);
+    std::vector<Assignment> values;
+    if (!LoadEffect(options, &runner, &error) || !ParseSets(options.sets, runner.Params(), &values, &error))
+        return Fail(2, error);
+    runner.Apply(values);
+    return command.run(options, runner);
+}
 
-    const int32_t width = 320, height = 240;
-    aehost::Image picture = MakeTestPicture(width, height);
-    const std::vector<DemoTile> &tiles = DemoTiles();
-    std::vector<aehost::Image> rendered;
-    std::printf("orvane demo: the built-in %dx%d test picture with %zu settings, left to right, top to bottom:\n",
-                width, height, tiles.size());
-    for (size_t i = 0; i < tiles.size(); ++i) {
-        std::vector<Assignment> values;
-        if (!ParseSets(tiles[i].sets, runner.Params(), &values, &error)) return Fail(2, "demo: " + error);
-        runner.Host().ResetValues();
-        runner.Apply(values);
-        aehost::Image out;
-        Outcome outcome = runner.Render(picture, out);
-        if (!outcome.ok()) return Finish(outcome);
-        rendered.push_back(std::move(out));
-        std::string line;
-        for (const std::string &set : tiles[i].sets)
-            line += set.find(' ') == std::string::npos ? " --set " + set : " --set \"" + set + "\"";
-        std::printf("  %zu  %-18s %s\n", i + 1, tiles[i].title.c_str(), line.empty() ? " (defaults)" : line.c_str());
+}  // namespace
+
+int RunTool(const Args &args) {
+    std::string usage = kUsageHead, names;
+    const std::vector<Command> &commands = Commands();
+    for (size_t i = 0; i < commands.size(); ++i) {
+        usage += std::string("  orvane ") + commands[i].synopsis + "\n";
+        names += (i == 0 ? "" : i + 1 == commands.size() ? " and " : ", ") + std::string(commands[i].name);
     }
-    aehost::Image sheet = ContactSheet(rendered, tiles, 4, "Orvane FX Brightness-Contrast: orvane demo");
-    std::vector<uint8_t> file;
-    if (!EncodePngRgba(sheet, nullptr, &file, &error)) return Fail(2, error);
-    Outcome outcome = WriteWhole(output, file);
-    if (!outcome.ok()) return Finish(outcome);
-    std::printf("wrote %s (%dx%d)\n", output.c_str(), sheet.width, sheet.height);
-    return 0;
+    usage += kUsageTail;
+    if (args.empty()) {
+        std::fputs(usage.c_str(), stderr);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        std::fputs(usage.c_str(), stdout);
+        return 0;
+    }
+    for (const Command &command : commands)
+        if (args[0] == command.name) return Run(command, Args(args.begin() + 1, args.end()));
+    std::fprintf(stderr, "orvane: unknown command \"%s\"; the commands are %s\n\n%s", args[0].c_str(), names.c_str(),
+                 usage.c_str());
+    return 2;
 }
 
 }  // namespace orvcli

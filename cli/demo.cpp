@@ -1,12 +1,22 @@
-#include "demo.h"
-
+// `orvane demo`: a test picture made in code, a grid of typical settings, and the contact sheet
+// that shows the picture rendered with each of them.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+
+#include "commands.h"
+#include "output_file.h"
+#include "png_io.h"
 
 namespace orvcli {
 
 namespace {
+
+struct DemoTile {
+    std::string title;
+    std::vector<std::string> sets;  // NAME=VALUE, as given to --set
+};
 
 struct Rgb {
     double r, g, b;
@@ -169,8 +179,8 @@ std::vector<std::string> Wrap(const std::vector<std::string> &words, size_t colu
     return lines;
 }
 
-}  // namespace
-
+// A hue wheel, saturated and skin-like patches, a smooth and a stepped grey ramp, and a hue ramp
+// whose alpha rises from 0 to 255; straight alpha, opaque elsewhere.
 aehost::Image MakeTestPicture(int32_t width, int32_t height) {
     aehost::Image image = aehost::Image::Make(width, height);
     const double sx = width / 320.0, sy = height / 240.0;
@@ -218,6 +228,7 @@ aehost::Image MakeTestPicture(int32_t width, int32_t height) {
     return image;
 }
 
+// The tiles of the demo, in sheet order (left to right, top to bottom).
 const std::vector<DemoTile> &DemoTiles() {
     static const std::vector<DemoTile> tiles = {
         {"Defaults", {}},
@@ -233,6 +244,8 @@ const std::vector<DemoTile> &DemoTiles() {
     return tiles;
 }
 
+// Lays the rendered tiles out in `columns` columns over a checkerboard (so transparency shows),
+// each captioned with its title and settings, under a heading.
 aehost::Image ContactSheet(const std::vector<aehost::Image> &tiles, const std::vector<DemoTile> &captions,
                            int columns, const std::string &heading) {
     const int32_t tw = tiles.front().width, th = tiles.front().height;
@@ -263,6 +276,48 @@ aehost::Image ContactSheet(const std::vector<aehost::Image> &tiles, const std::v
             Text(sheet, x0, y0 + th + 8 + titleHeight + static_cast<int32_t>(l) * lineHeight, lines[l], 1, {170, 176, 188});
     }
     return sheet;
+}
+
+std::string Output(const Options &options) { return options.positional.empty() ? "orvane-demo.png" : options.positional[0]; }
+
+}  // namespace
+
+std::string CheckDemo(const std::string &, Options &options) {
+    if (options.positional.size() > 1) return "demo: takes at most one name, OUTPUT.png; see orvane demo --help";
+    if (Lower(Extension(Output(options))) != ".png") return "demo: OUTPUT is a PNG (a name ending in .png), not " + Output(options);
+    return "";
+}
+
+int RunDemo(const Options &options, EffectRunner &runner) {
+    const std::string output = Output(options);
+    std::string error;
+    const int32_t width = 320, height = 240;
+    aehost::Image picture = MakeTestPicture(width, height);
+    const std::vector<DemoTile> &tiles = DemoTiles();
+    std::vector<aehost::Image> rendered;
+    std::printf("orvane demo: the built-in %dx%d test picture with %zu settings, left to right, top to bottom:\n",
+                width, height, tiles.size());
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        std::vector<Assignment> values;
+        if (!ParseSets(tiles[i].sets, runner.Params(), &values, &error)) return Fail(2, "demo: " + error);
+        runner.Host().ResetValues();
+        runner.Apply(values);
+        aehost::Image out;
+        Outcome outcome = runner.Render(picture, out);
+        if (!outcome.ok()) return Finish(outcome);
+        rendered.push_back(std::move(out));
+        std::string line;
+        for (const std::string &set : tiles[i].sets)
+            line += set.find(' ') == std::string::npos ? " --set " + set : " --set \"" + set + "\"";
+        std::printf("  %zu  %-18s %s\n", i + 1, tiles[i].title.c_str(), line.empty() ? " (defaults)" : line.c_str());
+    }
+    aehost::Image sheet = ContactSheet(rendered, tiles, 4, "Orvane FX Brightness-Contrast: orvane demo");
+    std::vector<uint8_t> file;
+    if (!EncodePngRgba(sheet, nullptr, &file, &error)) return Fail(2, error);
+    Outcome outcome = WriteWhole(output, file);
+    if (!outcome.ok()) return Finish(outcome);
+    std::printf("wrote %s (%dx%d)\n", output.c_str(), sheet.width, sheet.height);
+    return 0;
 }
 
 }  // namespace orvcli

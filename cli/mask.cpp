@@ -1,51 +1,9 @@
 #include "mask.h"
 
 #include "chooser/pixel_chooser.h"
-#include "effect/brightness_contrast_effect.h"
 #include "support/world_image.h"
 
 namespace orvcli {
-
-namespace {
-
-constexpr float kFixedToFloat = 1.0f / 65536.0f;
-
-const PF_ParamDef &At(const std::vector<PF_ParamDef *> &params, int slot) { return *params[static_cast<size_t>(slot)]; }
-
-}  // namespace
-
-// Each line restates how the module's getter turns the host's value into what the render reads:
-// - sliders: the 16.16 value as a float times 2^-16;
-// - percent sliders ("Range Start", "Range End", "Blend"): the 16.16 value divided by their display
-//   scale, 100, as integers (the remainder is lost), then times 2^-16;
-// - angles: the value / 65536 minus the 90-degree offset, in double precision, then rounded to float;
-// - popups: the 1-based value minus 1, reduced to its low 8 bits by the render;
-// - the point: each coordinate / 65536 / the frame side in double precision, rounded to float (the
-//   settings then multiply it by the same side).
-orv::ChooserInputs ChooserInputsFromHost(const std::vector<PF_ParamDef *> &params, int32_t frameWidth,
-                                         int32_t frameHeight) {
-    auto slider = [&](int slot) { return static_cast<float>(At(params, slot).u.fd.value) * kFixedToFloat; };
-    auto percent = [&](int slot) { return static_cast<float>(At(params, slot).u.fd.value / 100) * kFixedToFloat; };
-    auto angle = [&](int slot) { return static_cast<float>(At(params, slot).u.ad.value / 65536.0 - 90.0); };
-    auto fraction = [](PF_Fixed value, int32_t side) {
-        return side == 0 ? 0.0f : static_cast<float>(value / 65536.0 / side);
-    };
-    const PF_PointDef &center = At(params, orv::kSlotCenter).u.td;
-
-    orv::ChooserInputs in{};
-    in.mode = orv::LowByte(static_cast<int32_t>(static_cast<uint32_t>(At(params, orv::kSlotChoosePixels).u.pd.value) - 1u));
-    in.xFraction = fraction(center.x_value, frameWidth);
-    in.yFraction = fraction(center.y_value, frameHeight);
-    in.color = At(params, orv::kSlotColor).u.cd.value;
-    in.rangeStart = percent(orv::kSlotRangeStart);
-    in.rangeEnd = percent(orv::kSlotRangeEnd);
-    in.angleStart = angle(orv::kSlotAngleStart);
-    in.angleEnd = angle(orv::kSlotAngleEnd);
-    in.reverse = At(params, orv::kSlotReverse).u.bd.value != 0;
-    in.blend = percent(orv::kSlotBlend);
-    in.stretch = slider(orv::kSlotStretch);
-    return in;
-}
 
 Outcome ComputeMask(const orv::ChooserSettings &settings, const aehost::Image &input, std::vector<uint8_t> *mask) {
     orv::WorldImage source;

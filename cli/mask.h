@@ -12,11 +12,6 @@
 
 namespace orvcli {
 
-// The chooser's parameters as the module's getters hand them to its render, from the host's
-// values (the params array, slot 0 the input layer) and the rendered frame size.
-orv::ChooserInputs ChooserInputsFromHost(const std::vector<PF_ParamDef *> &params, int32_t frameWidth,
-                                         int32_t frameHeight);
-
 // One byte per pixel: 255 fully adjusted, 0 untouched; soft weights 0..256 scaled to 0..255
 // (rounded), hard selections 0 or 255. Status 2 when the chooser cannot get its buffers.
 Outcome ComputeMask(const orv::ChooserSettings &settings, const aehost::Image &input, std::vector<uint8_t> *mask);

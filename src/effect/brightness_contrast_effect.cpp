@@ -57,17 +57,17 @@ int32_t BrightnessContrastEffect::CreateParams() {
     status = Make<ColorParam>(*this, kSlotColor, "Color", kIdColor);
     status = Make<PercentSliderParam>(*this, kSlotRangeStart, "Range Start", kIdRangeStart);
     status = Make<PercentSliderParam>(*this, kSlotRangeEnd, "Range End", kIdRangeEnd);
-    status = Make<AngleParam>(*this, kSlotAngleStart, "Angle Start", kIdAngleStart, 90.0f);
-    status = Make<AngleParam>(*this, kSlotAngleEnd, "Angle End", kIdAngleEnd, 90.0f);
+    status = Make<AngleParam>(*this, kSlotAngleStart, "Angle Start", kIdAngleStart, kAngleOffset);
+    status = Make<AngleParam>(*this, kSlotAngleEnd, "Angle End", kIdAngleEnd, kAngleOffset);
     status = Make<CheckboxParam>(*this, kSlotReverse, 0, "", "Reverse Range", 0);
     status = Make<PercentSliderParam>(*this, kSlotBlend, "Blend", kIdBlend);
     status = Make<SliderParam>(*this, kSlotStretch, "Stretch", kIdStretch);
     return status;
 }
 
-// Reads every parameter through its getter, scales the chooser's values for the mode and hands the
-// pixel work to the driver. A parameter object that could not be made (its allocation failed) means
-// the frame cannot be rendered as set. A failure is reported here, once, and the output stays cleared.
+// Reads the parameters and hands the pixel work to the driver. A parameter object that could not be
+// made (its allocation failed) means the frame cannot be rendered as set. A failure is reported
+// here, once, and the output stays cleared.
 int32_t BrightnessContrastEffect::Render(WorldImage &source, WorldImage &destination) {
     for (int16_t slot = kSlotBrightness; slot < kParamCount; ++slot) {
         if (!GetParam(slot)) {
@@ -75,30 +75,9 @@ int32_t BrightnessContrastEffect::Render(WorldImage &source, WorldImage &destina
             return 0;
         }
     }
-    auto slider = [this](int16_t slot) { return static_cast<SliderParam *>(GetParam(slot))->GetFloat(); };
-    auto angle = [this](int16_t slot) { return static_cast<AngleParam *>(GetParam(slot))->GetFloat(); };
-    auto popup = [this](int16_t slot) { return LowByte(static_cast<PopupParam *>(GetParam(slot))->GetIndex()); };
-
-    ChooserInputs inputs{};
-    inputs.mode = popup(kSlotChoosePixels);
-    inputs.blend = slider(kSlotBlend);
-    static_cast<ColorParam *>(GetParam(kSlotColor))->GetColor(&inputs.color);
-    inputs.stretch = slider(kSlotStretch);
-    inputs.reverse = static_cast<CheckboxParam *>(GetParam(kSlotReverse))->GetBool();
-    PointParam *center = static_cast<PointParam *>(GetParam(kSlotCenter));
-    inputs.xFraction = center->GetXFraction();
-    inputs.yFraction = center->GetYFraction();
-    inputs.rangeStart = slider(kSlotRangeStart);
-    inputs.rangeEnd = slider(kSlotRangeEnd);
-    inputs.angleStart = angle(kSlotAngleStart);
-    inputs.angleEnd = angle(kSlotAngleEnd);
-    const ChooserSettings settings = MakeChooserSettings(inputs, Width(), Height());
-
-    const float mix = slider(kSlotMix);
-    const float brightness = slider(kSlotBrightness);
-    const float contrast = slider(kSlotContrast);
-    const int32_t channels = popup(kSlotChannels);
-    if (!RenderBrightnessContrast(source, destination, settings, mix, brightness, contrast, channels, 0))
+    const HostContext &host = Host();
+    const RenderSettings s = ReadRenderSettings(host.params, host.in_data ? host.in_data->num_params : 0, Width(), Height());
+    if (!RenderBrightnessContrast(source, destination, s.chooser, s.mix, s.brightness, s.contrast, s.channels, 0))
         ReportError(ORV_MESSAGE_MEMORY);
     return 0;
 }

@@ -27,6 +27,9 @@ enum ParamSlot : int16_t {
     kParamCount
 };
 
+// Angles are registered and held 90 degrees above the angle the render works with.
+constexpr float kAngleOffset = 90.0f;
+
 class BrightnessContrastEffect : public Effect {
 public:
     int32_t GetAboutText(char *buffer) override;

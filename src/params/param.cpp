@@ -155,7 +155,7 @@ void SliderParam::SetFixed(int32_t value) {
 }
 
 PercentSliderParam::PercentSliderParam(int32_t slot_, const char *name_, int16_t id)
-    : SliderParam(slot_, name_, id, 100, true, 3) {}
+    : SliderParam(slot_, name_, id, kPercentDisplayScale, true, 3) {}
 
 // ---- AngleParam ----
 

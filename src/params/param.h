@@ -101,6 +101,9 @@ protected:
     int16_t displayFlags;
 };
 
+// The display scale of sliders shown in percent: the host holds 100 x the value the render reads.
+constexpr int32_t kPercentDisplayScale = 100;
+
 // A slider shown in percent of its catalogue value (display scale 100, read back divided).
 class PercentSliderParam : public SliderParam {
 public:
