@@ -109,11 +109,15 @@ Host::Host(PF_FilterProc entry_) : entry(entry_) {
     BuildParamArray();
 }
 
-PF_Err Host::Call(PF_Cmd command, PF_LayerDef *output) {
+void Host::FillInData() {
     inData.quality = quality;
     inData.downsample_x = downsampleX;
     inData.downsample_y = downsampleY;
     inData.num_params = static_cast<A_long>(paramArray.size() - 1);
+}
+
+PF_Err Host::Call(PF_Cmd command, PF_LayerDef *output) {
+    FillInData();
     Host *previous = current;
     current = this;
     PF_Err result = entry(command, &inData, &outData, paramArray.data(), output, nullptr);
@@ -247,12 +251,17 @@ static int32_t LayerSide(int32_t rendered, PF_RationalScale ratio) {
     return static_cast<int32_t>(std::llround(static_cast<double>(rendered) * ratio.den / ratio.num));
 }
 
-PF_Err Host::Render(const Image &input, Image &output) {
-    if (output.pixels.empty() && output.width == 0 && output.height == 0)
-        output = Image::Make(input.width, input.height);
+void Host::PrepareRender(const Image &input) {
     inData.width = layerWidth > 0 ? layerWidth : LayerSide(input.width, downsampleX);
     inData.height = layerHeight > 0 ? layerHeight : LayerSide(input.height, downsampleY);
     PlaceDefaultPoints(input.width, input.height);
+    FillInData();
+}
+
+PF_Err Host::Render(const Image &input, Image &output) {
+    if (output.pixels.empty() && output.width == 0 && output.height == 0)
+        output = Image::Make(input.width, input.height);
+    PrepareRender(input);
     Image &source = const_cast<Image &>(input);  // the effect only reads its input layer
     inputLayer.u.ld = source.World();
     PF_LayerDef out = output.World();

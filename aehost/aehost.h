@@ -114,6 +114,9 @@ public:
     // layer size the host reports is input / downsample ratio; points left at their defaults are
     // placed at their registered percent of the rendered frame. Returns main's result.
     PF_Err Render(const Image &input, Image &output);
+    // The records as the render of `input` finds them (layer size, default points, parameter count),
+    // without calling the module: for tools that read the values exactly as a render would.
+    void PrepareRender(const Image &input);
 
     // Fault injection and host settings.
     void FailFill(PF_Err status) { fillStatus = status; }
@@ -140,6 +143,7 @@ private:
     static thread_local Host *current;
 
     void BuildParamArray();
+    void FillInData();  // quality, downsample ratio and parameter count, before every call
 
     PF_FilterProc entry;
     PF_InData inData{};

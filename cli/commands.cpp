@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "effect/brightness_contrast_effect.h"
 #include "effect_runner.h"
+#include "host/host_context.h"
 #include "mask.h"
 #include "output_file.h"
 #include "png_io.h"
@@ -297,10 +299,13 @@ int RunMask(const Options &options, EffectRunner &runner) {
     std::vector<uint8_t> mask;
     return Finish(RunFrames("mask", options, [&](const aehost::Image &in, aehost::Image &out) {
         aehost::Host &host = runner.Host();
-        host.PlaceDefaultPoints(in.width, in.height);
-        const std::vector<PF_ParamDef *> &params = host.ParamArray();
-        const orv::RenderSettings settings =
-            orv::ReadRenderSettings(params.data(), static_cast<int32_t>(params.size()), in.width, in.height);
+        // The effect reads its parameters as in a render of this frame: the call recorded, then
+        // the effect's own getters.
+        host.PrepareRender(in);
+        orv::SetHostContext(PF_Cmd_RENDER, &host.InData(), &host.OutData(), host.ParamArray().data(), nullptr, nullptr);
+        orv::BrightnessContrastEffect effect;
+        orv::RenderSettings settings{};
+        if (!effect.ReadSettings(&settings)) return Outcome::Fail(2, "out of memory reading the parameters");
         Outcome outcome = ComputeMask(settings.chooser, in, &mask);
         if (outcome.ok()) MaskToArgb(mask, in.width, in.height, &out);
         return outcome;

@@ -65,19 +65,41 @@ int32_t BrightnessContrastEffect::CreateParams() {
     return status;
 }
 
-// Reads the parameters and hands the pixel work to the driver. A parameter object that could not be
-// made (its allocation failed) means the frame cannot be rendered as set. A failure is reported
-// here, once, and the output stays cleared.
+bool BrightnessContrastEffect::ReadSettings(RenderSettings *settings) {
+    (void)EnsureParams();
+    for (int16_t slot = kSlotBrightness; slot < kParamCount; ++slot)
+        if (!GetParam(slot)) return false;
+    auto slider = [this](int16_t slot) { return static_cast<SliderParam *>(GetParam(slot))->GetFloat(); };
+    auto angle = [this](int16_t slot) { return static_cast<AngleParam *>(GetParam(slot))->GetFloat(); };
+    auto popup = [this](int16_t slot) { return LowByte(static_cast<PopupParam *>(GetParam(slot))->GetIndex()); };
+
+    ChooserInputs inputs{};
+    inputs.mode = popup(kSlotChoosePixels);
+    inputs.blend = slider(kSlotBlend);
+    static_cast<ColorParam *>(GetParam(kSlotColor))->GetColor(&inputs.color);
+    inputs.stretch = slider(kSlotStretch);
+    inputs.reverse = static_cast<CheckboxParam *>(GetParam(kSlotReverse))->GetBool();
+    PointParam *center = static_cast<PointParam *>(GetParam(kSlotCenter));
+    inputs.xFraction = center->GetXFraction();
+    inputs.yFraction = center->GetYFraction();
+    inputs.rangeStart = slider(kSlotRangeStart);
+    inputs.rangeEnd = slider(kSlotRangeEnd);
+    inputs.angleStart = angle(kSlotAngleStart);
+    inputs.angleEnd = angle(kSlotAngleEnd);
+    settings->chooser = MakeChooserSettings(inputs, Width(), Height());
+    settings->mix = slider(kSlotMix);
+    settings->brightness = slider(kSlotBrightness);
+    settings->contrast = slider(kSlotContrast);
+    settings->channels = popup(kSlotChannels);
+    return true;
+}
+
+// A parameter object that could not be made (its allocation failed) means the frame cannot be
+// rendered as set. A failure is reported here, once, and the output stays cleared.
 int32_t BrightnessContrastEffect::Render(WorldImage &source, WorldImage &destination) {
-    for (int16_t slot = kSlotBrightness; slot < kParamCount; ++slot) {
-        if (!GetParam(slot)) {
-            ReportError(ORV_MESSAGE_MEMORY);
-            return 0;
-        }
-    }
-    const HostContext &host = Host();
-    const RenderSettings s = ReadRenderSettings(host.params, host.in_data ? host.in_data->num_params : 0, Width(), Height());
-    if (!RenderBrightnessContrast(source, destination, s.chooser, s.mix, s.brightness, s.contrast, s.channels, 0))
+    RenderSettings s{};
+    if (!ReadSettings(&s) ||
+        !RenderBrightnessContrast(source, destination, s.chooser, s.mix, s.brightness, s.contrast, s.channels, 0))
         ReportError(ORV_MESSAGE_MEMORY);
     return 0;
 }

@@ -4,6 +4,7 @@
 #define ORV_EFFECT_BRIGHTNESS_CONTRAST_EFFECT_H
 
 #include "effect/effect.h"
+#include "effect/render_settings.h"
 
 namespace orv {
 
@@ -39,6 +40,11 @@ public:
     int16_t GetParamCount() override;
     int32_t CreateParams() override;
     int32_t Render(WorldImage &source, WorldImage &destination) override;
+
+    // Reads every parameter of the recorded call through its getter into what the render works with,
+    // for the effect's frame; false when a parameter object could not be made. The render's one
+    // reading, also used by tools that must choose exactly what a render chooses.
+    bool ReadSettings(RenderSettings *settings);
 };
 
 }  // namespace orv

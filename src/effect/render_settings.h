@@ -1,6 +1,5 @@
-// From the parameter values the host holds to what the render works with: the one reading of the
-// effect's parameters, used by its render and by tools that must choose exactly what a render
-// chooses. Pure.
+// What the render works with, made from the parameters as their getters read them
+// (BrightnessContrastEffect::ReadSettings). Pure.
 #ifndef ORV_EFFECT_RENDER_SETTINGS_H
 #define ORV_EFFECT_RENDER_SETTINGS_H
 
@@ -35,6 +34,9 @@ struct ChooserInputs {
 // Products are of single-precision values and constants, rounded once to single precision.
 ChooserSettings MakeChooserSettings(const ChooserInputs &inputs, int32_t frameWidth, int32_t frameHeight);
 
+// A byte value of a popup index as the render uses it: the low 8 bits, zero-extended.
+int32_t LowByte(int32_t index);
+
 // Everything the render reads from the parameters.
 struct RenderSettings {
     float brightness;  // -100..100
@@ -43,17 +45,6 @@ struct RenderSettings {
     int32_t channels;  // "Channels", 0-based index reduced to its low 8 bits
     ChooserSettings chooser;
 };
-
-// Reads the effect's parameters from the host's records, `params[slot]` (slot 0 the input layer),
-// for a frame of width x height (the layer scaled by the downsample ratio). A slot at or beyond
-// `count`, or without a record, reads as 0 (off, black, popup index 255). As read:
-//   sliders: the 16.16 value as a float x 2^-16; those shown in percent ("Range Start", "Range End",
-//     "Blend") are divided by their display scale first, as integers (the remainder is lost);
-//   angles: value / 65536 minus the registration offset in double precision, rounded to float;
-//   popups: the 1-based value minus 1, low 8 bits;
-//   "Center": each coordinate / 65536 / the frame side in double precision, rounded to float (0 for
-//     an empty side), then placed by MakeChooserSettings.
-RenderSettings ReadRenderSettings(const PF_ParamDef *const *params, int32_t count, int32_t width, int32_t height);
 
 }  // namespace orv
 
