@@ -10,6 +10,12 @@ orv_need_packages() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     export DEBIAN_FRONTEND=noninteractive
+    # A package of another architecture (wine32:i386) needs that architecture enabled first.
+    for pkg in "${missing[@]}"; do
+        if [[ $pkg == *:* ]] && ! dpkg --print-foreign-architectures | grep -qx "${pkg#*:}"; then
+            $sudo dpkg --add-architecture "${pkg#*:}"
+        fi
+    done
     $sudo apt-get update -qq
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }

@@ -3,7 +3,8 @@
 //
 // Three layouts:
 //  - 32-bit Windows (i686): the classic records of 32-bit After Effects hosts: 2-byte packing,
-//    short rectangles, `qd_globals` in PF_InData and `get_platform_refs` in the utility callbacks.
+//    short rectangles, `qd_globals` in PF_InData, `get_platform_refs` and `get_cgraf_data` in the
+//    utility callbacks.
 //  - 64-bit Windows (x86-64): the modern records of After Effects CS5 and later (8-byte packing).
 //  - Native (Linux): the modern field order with fixed 32-bit integers wherever the host has `long`.
 // Every field keeps its real place even where the module never touches it.
@@ -244,6 +245,11 @@ typedef struct {
     intptr_t ansi_procs[1];
 } PF_ANSICallbacks;
 
+// Held by value in the utility callbacks: eight pointers before `get_platform_data`.
+typedef struct {
+    PF_UnusedProc RGBtoHLS, HLStoRGB, RGBtoYIQ, YIQtoRGB, Luminance, Hue, Lightness, Saturation;
+} PF_ColorCallbacks;
+
 typedef struct _PF_UtilCallbacks {
     PF_UnusedProc begin_sampling;
     PF_UnusedProc subpixel_sample;
@@ -275,8 +281,11 @@ typedef struct _PF_UtilCallbacks {
     PF_UnusedProc get_callback_addr;
     PF_UnusedProc app;
     PF_ANSICallbacks ansi;
-    void *colorCB;
+    PF_ColorCallbacks colorCB;
     PF_UnusedProc get_platform_data;
+#if ORV_LEGACY_LAYOUT
+    PF_UnusedProc get_cgraf_data;
+#endif
 } PF_UtilCallbacks;
 
 typedef struct {

@@ -62,6 +62,8 @@ ORV_AT(PF_UtilCallbacks, ansi, 108);
 ORV_AT(PF_UtilCallbacks, ansi.sprintf, 168);
 ORV_AT(PF_UtilCallbacks, ansi.strcpy, 172);
 ORV_AT(PF_UtilCallbacks, colorCB, 188);
+ORV_AT(PF_UtilCallbacks, get_platform_data, 220);
+ORV_AT(PF_UtilCallbacks, get_cgraf_data, 224);
 ORV_SIZE(PF_ANSICallbacks, 80);
 ORV_SIZE(PF_InteractCallbacks, 88);
 #else
@@ -122,6 +124,7 @@ ORV_AT(PF_UtilCallbacks, ansi, 208);
 ORV_AT(PF_UtilCallbacks, ansi.sprintf, 328);
 ORV_AT(PF_UtilCallbacks, ansi.strcpy, 336);
 ORV_AT(PF_UtilCallbacks, colorCB, 368);
+ORV_AT(PF_UtilCallbacks, get_platform_data, 432);
 ORV_SIZE(PF_ANSICallbacks, 160);
 ORV_SIZE(PF_InteractCallbacks, 176);
 #endif

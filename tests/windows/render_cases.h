@@ -1,4 +1,4 @@
-// The run shared by the Windows host program (under Wine, 64-bit module) and the native test (Linux
+// The run shared by the Windows host program (under Wine, either module) and the native test (Linux
 // module). Inputs come from each case's seed alone: both sides render the same bytes, compared exactly.
 #ifndef ORV_TESTS_WINDOWS_RENDER_CASES_H
 #define ORV_TESTS_WINDOWS_RENDER_CASES_H
@@ -20,7 +20,8 @@ struct RenderCase {
 
 // Every "Choose Pixels by" mode x range shape (hard and soft, plain and reversed), channel choices
 // and mixes in turn, every third with a value far beyond its range; then padded, downsampled,
-// one-row and one-column frames.
+// one-row and one-column frames, and rows of 18,400 bytes (2,016 in their low 14 bits) under a soft
+// distance from a point on all channels.
 inline std::vector<RenderCase> RenderCases() {
     std::vector<RenderCase> cases;
     std::mt19937 rng(2468);
@@ -33,6 +34,7 @@ inline std::vector<RenderCase> RenderCases() {
         c.v = RandomValues(rng, i, 1 + i % 14, (i / 14) % 8, c.width / c.downsample, c.height / c.downsample, i % 3 == 2);
         cases.push_back(c);
     }
+    cases.push_back({"wide", 4600, 10, 0, 0, 1, 999, RandomValues(rng, 18, 11, 5, 4600, 10)});
     return cases;
 }
 
