@@ -7,7 +7,6 @@
 
 namespace orv {
 
-struct LookupKernels;
 class WorldImage;
 
 // "Channels" choices, 0-based.
@@ -25,7 +24,8 @@ enum ChannelChoice : int32_t {
 
 class ChannelPass {
 public:
-    // Takes the row kernels of the SIMD level in force (none at the scalar level: plain loops).
+    // The render folds these choices into the lookup pass (LookupProcessor::FoldChannels); this pass
+    // restricts an already written destination, with the same bytes as a result.
     ChannelPass(WorldImage &source, WorldImage &destination, int32_t channels);
 
     // Over every pixel of the destination, top row first:
@@ -39,7 +39,6 @@ private:
     WorldImage *destination;
     int32_t channels;
     int32_t width;
-    const LookupKernels *kernels;
 };
 
 }  // namespace orv

@@ -1,6 +1,6 @@
-// The vector row loops of the lookup pass and of the channel pass, one set per SIMD level. Each
-// computes exactly what the plain loops of LookupProcessor and ChannelPass compute; the lookup pass
-// here is fused: look-up, selection or blend, and the channel restriction in one walk of the row.
+// The row loops of the lookup pass, as a table: the plain C++ loops fill every entry, and each SIMD
+// level replaces the entries it runs faster with loops that compute exactly the same bytes. The pass
+// is fused: look-up, selection or blend, and the "Channels" restriction in one walk of the row.
 #ifndef ORV_RENDER_LOOKUP_KERNELS_H
 #define ORV_RENDER_LOOKUP_KERNELS_H
 
@@ -23,7 +23,8 @@ struct LookupPlan {
     bool difference;
 };
 
-// Which pixels of a row the masked kernel adjusts.
+// What the pixel chooser says about one row: every pixel, the pixels its mask marks, or none (a mode
+// that belongs to no class of the chooser selects nothing rather than reading an unwritten buffer).
 enum class RowChosen : int32_t { kEvery, kByMask, kNone };
 
 struct LookupKernels {
@@ -34,23 +35,22 @@ struct LookupKernels {
     // Destination byte = (adjusted x w + source x (256 - w)) >> 8 with w = weights[x], first scaled to
     // (w x k) >> 8 (32-bit product, arithmetic shift) when `scaled`, then held to 0..256 (which is
     // what taking the adjusted pixel whole at 256 and above, the source at 0 and below, amounts to).
-    // Null weights: every pixel has the weight `uniform` (not scaled; 0 chooses nothing). Then the
+    // Null weights: every pixel has the weight `uniform`, 0..256 (not scaled; 0 chooses nothing). Then the
     // difference when the plan asks for it.
     void (*weighted)(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, const int32_t *weights,
                      int32_t uniform, bool scaled, int32_t k, int32_t count);
-    // Destination bytes marked in `keep` come back from the source.
-    void (*restore)(const PF_Pixel *source, PF_Pixel *destination, const uint8_t keep[4], int32_t count);
-    // Destination red, green, blue become |source - destination|; alpha stays.
-    void (*difference)(const PF_Pixel *source, PF_Pixel *destination, int32_t count);
 };
 
-// The kernels of a level; null for the scalar level, whose plain loops are the reference.
-const LookupKernels *LookupKernelsFor(SimdLevel level);
+// The plain loops: a complete table, and the reference every level is held to.
+LookupKernels PlainLookupKernels();
 
-// Per level (defined in lookup_kernels_<level>.cpp; null where a level is compiled out).
-extern const LookupKernels *const kLookupKernelsSse2;
-extern const LookupKernels *const kLookupKernelsAvx2;
-extern const LookupKernels *const kLookupKernelsAvx512;
+// The plain table with the entries of `level` and of the levels below it replaced; always complete.
+LookupKernels LookupKernelsFor(SimdLevel level);
+
+// Per level (lookup_kernels_<level>.cpp, x86 only): replace the entries the level accelerates.
+void OverrideWithSse2(LookupKernels &kernels);
+void OverrideWithAvx2(LookupKernels &kernels);
+void OverrideWithAvx512(LookupKernels &kernels);
 
 }  // namespace orv
 

@@ -2,22 +2,15 @@
 // each byte is looked up in all sixteen with vpshufb on its low four bits, and a tree of byte blends
 // on bits 4, 5, 6 and 7 keeps the right one. A row's last pixels go through the same code in a
 // small buffer.
-#include "render/lookup_kernels.h"
+#include "render/lookup_kernels_level.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if ORV_LOOKUP_KERNELS_X86
 
 #include <immintrin.h>
 
 #include <cstring>
 
-// Only file-local functions follow: nothing shared with other files is compiled for AVX2.
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+ORV_TARGET_BEGIN("avx2")
 
 namespace orv {
 namespace {
@@ -59,12 +52,14 @@ struct Plan {
     bool difference;
 };
 
-void MakePlan(const LookupPlan &plan, Plan &p) {
+Plan MakePlan(const LookupPlan &plan) {
+    Plan p;
     LoadTable(plan.table, p.table);
     p.lanes = LaneVector(plan.lanes);
     const uint8_t colour[4] = {0, 0xFF, 0xFF, 0xFF};
     p.colour = LaneVector(colour);
     p.difference = plan.difference;
+    return p;
 }
 
 inline __m256i Adjusted(const Plan &p, __m256i source) {
@@ -108,17 +103,6 @@ void MaskedRow(const Plan &p, const PF_Pixel *source, PF_Pixel *destination, con
         if (Chosen == RowChosen::kByMask) std::memcpy(m, mask + x, left);
         MaskedStep<Chosen>(p, s, d, m);
         std::memcpy(destination + x, d, sizeof(PF_Pixel) * left);
-    }
-}
-
-void Masked(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, RowChosen chosen,
-            const uint8_t *mask, int32_t count) {
-    Plan p;
-    MakePlan(plan, p);
-    switch (chosen) {
-        case RowChosen::kEvery: MaskedRow<RowChosen::kEvery>(p, source, destination, mask, count); break;
-        case RowChosen::kByMask: MaskedRow<RowChosen::kByMask>(p, source, destination, mask, count); break;
-        case RowChosen::kNone: MaskedRow<RowChosen::kNone>(p, source, destination, mask, count); break;
     }
 }
 
@@ -185,77 +169,13 @@ void UniformRow(const Plan &p, const PF_Pixel *source, PF_Pixel *destination, in
     }
 }
 
-void Weighted(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, const int32_t *weights,
-              int32_t uniform, bool scaled, int32_t k, int32_t count) {
-    Plan p;
-    MakePlan(plan, p);
-    if (weights && scaled)
-        WeightedRow<true>(p, source, destination, weights, k, count);
-    else if (weights)
-        WeightedRow<false>(p, source, destination, weights, k, count);
-    else if (uniform <= 0)
-        MaskedRow<RowChosen::kNone>(p, source, destination, nullptr, count);
-    else if (uniform >= 256)
-        MaskedRow<RowChosen::kEvery>(p, source, destination, nullptr, count);
-    else
-        UniformRow(p, source, destination, uniform, count);
-}
-
-void Restore(const PF_Pixel *source, PF_Pixel *destination, const uint8_t keep[4], int32_t count) {
-    const __m256i lanes = LaneVector(keep);
-    int32_t x = 0;
-    for (; x + kStep <= count; x += kStep)
-        Store(destination + x, _mm256_blendv_epi8(Load(destination + x), Load(source + x), lanes));
-    uint32_t pattern;
-    std::memcpy(&pattern, keep, 4);
-    for (; x < count; ++x) {
-        uint32_t s, d;
-        std::memcpy(&s, source + x, 4);
-        std::memcpy(&d, destination + x, 4);
-        d = (d & ~pattern) | (s & pattern);
-        std::memcpy(destination + x, &d, 4);
-    }
-}
-
-void Difference(const PF_Pixel *source, PF_Pixel *destination, int32_t count) {
-    const uint8_t colourLanes[4] = {0, 0xFF, 0xFF, 0xFF};
-    const __m256i colour = LaneVector(colourLanes);
-    int32_t x = 0;
-    for (; x + kStep <= count; x += kStep) {
-        const __m256i s = Load(source + x), d = Load(destination + x);
-        const __m256i distance = _mm256_or_si256(_mm256_subs_epu8(s, d), _mm256_subs_epu8(d, s));
-        Store(destination + x, _mm256_blendv_epi8(d, distance, colour));
-    }
-    if (x < count) {
-        const int32_t left = count - x;
-        PF_Pixel s[kStep] = {}, d[kStep] = {};
-        std::memcpy(s, source + x, sizeof(PF_Pixel) * left);
-        std::memcpy(d, destination + x, sizeof(PF_Pixel) * left);
-        const __m256i vs = Load(s), vd = Load(d);
-        const __m256i distance = _mm256_or_si256(_mm256_subs_epu8(vs, vd), _mm256_subs_epu8(vd, vs));
-        Store(d, _mm256_blendv_epi8(vd, distance, colour));
-        std::memcpy(destination + x, d, sizeof(PF_Pixel) * left);
-    }
-}
-
-const LookupKernels kKernels = {Masked, Weighted, Restore, Difference};
+ORV_LOOKUP_ENTRIES
 
 }  // namespace
-
-const LookupKernels *const kLookupKernelsAvx2 = &kKernels;
-
 }  // namespace orv
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+ORV_TARGET_END
 
-#else
-
-namespace orv {
-const LookupKernels *const kLookupKernelsAvx2 = nullptr;
-}
+void orv::OverrideWithAvx2(LookupKernels &kernels) { SetEntries(kernels); }
 
 #endif

@@ -1,8 +1,8 @@
 // Lookup-pass kernels for AVX-512 (F, BW, VL, VBMI): 16 pixels per register, the 256-byte table in
 // four registers looked up with two vpermi2b, tails through masked loads and stores.
-#include "render/lookup_kernels.h"
+#include "render/lookup_kernels_level.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if ORV_LOOKUP_KERNELS_X86
 
 // gcc 12's AVX-512 intrinsics start some results from a deliberately undefined register, which its
 // own -Wuninitialized and -Wmaybe-uninitialized then report inside the header.
@@ -12,15 +12,7 @@
 #endif
 #include <immintrin.h>
 
-// Everything below is compiled for AVX-512; only file-local functions follow, so no inline function
-// shared with other files is ever compiled with these instructions.
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi")
-#endif
+ORV_TARGET_BEGIN("avx512f,avx512bw,avx512vl,avx512vbmi")
 
 namespace orv {
 namespace {
@@ -122,16 +114,6 @@ void MaskedRow(const Plan &p, const PF_Pixel *source, PF_Pixel *destination, con
     }
 }
 
-void Masked(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, RowChosen chosen,
-            const uint8_t *mask, int32_t count) {
-    const Plan p = MakePlan(plan);
-    switch (chosen) {
-        case RowChosen::kEvery: MaskedRow<RowChosen::kEvery>(p, source, destination, mask, count); break;
-        case RowChosen::kByMask: MaskedRow<RowChosen::kByMask>(p, source, destination, mask, count); break;
-        case RowChosen::kNone: MaskedRow<RowChosen::kNone>(p, source, destination, mask, count); break;
-    }
-}
-
 // Weights to 0..256, in both 16-bit halves of each pixel's 32 bits.
 template <bool Scaled>
 inline __m512i PairedWeights(__m512i w, __m512i factor) {
@@ -172,71 +154,13 @@ void UniformRow(const Plan &p, const PF_Pixel *source, PF_Pixel *destination, in
     }
 }
 
-void Weighted(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, const int32_t *weights,
-              int32_t uniform, bool scaled, int32_t k, int32_t count) {
-    const Plan p = MakePlan(plan);
-    if (weights && scaled)
-        WeightedRow<true>(p, source, destination, weights, k, count);
-    else if (weights)
-        WeightedRow<false>(p, source, destination, weights, k, count);
-    else if (uniform <= 0)
-        MaskedRow<RowChosen::kNone>(p, source, destination, nullptr, count);
-    else if (uniform >= 256)
-        MaskedRow<RowChosen::kEvery>(p, source, destination, nullptr, count);
-    else
-        UniformRow(p, source, destination, uniform, count);
-}
-
-inline __m512i DifferenceStep(__m512i s, __m512i d) {
-    const __m512i distance = _mm512_or_si512(_mm512_subs_epu8(s, d), _mm512_subs_epu8(d, s));
-    return _mm512_mask_blend_epi8(kColour, d, distance);
-}
-
-void Restore(const PF_Pixel *source, PF_Pixel *destination, const uint8_t keep[4], int32_t count) {
-    const __mmask64 lanes = LaneMask(keep);
-    int32_t x = 0;
-    for (; x + 16 <= count; x += 16)
-        _mm512_storeu_si512(destination + x, _mm512_mask_blend_epi8(lanes, _mm512_loadu_si512(destination + x),
-                                                                    _mm512_loadu_si512(source + x)));
-    if (x < count) {
-        const __mmask16 live = PixelsLeft(x, count);
-        const __m512i s = _mm512_maskz_loadu_epi32(live, source + x);
-        const __m512i d = _mm512_maskz_loadu_epi32(live, destination + x);
-        _mm512_mask_storeu_epi32(destination + x, live, _mm512_mask_blend_epi8(lanes, d, s));
-    }
-}
-
-void Difference(const PF_Pixel *source, PF_Pixel *destination, int32_t count) {
-    int32_t x = 0;
-    for (; x + 16 <= count; x += 16)
-        _mm512_storeu_si512(destination + x,
-                            DifferenceStep(_mm512_loadu_si512(source + x), _mm512_loadu_si512(destination + x)));
-    if (x < count) {
-        const __mmask16 live = PixelsLeft(x, count);
-        const __m512i s = _mm512_maskz_loadu_epi32(live, source + x);
-        const __m512i d = _mm512_maskz_loadu_epi32(live, destination + x);
-        _mm512_mask_storeu_epi32(destination + x, live, DifferenceStep(s, d));
-    }
-}
-
-const LookupKernels kKernels = {Masked, Weighted, Restore, Difference};
+ORV_LOOKUP_ENTRIES
 
 }  // namespace
-
-const LookupKernels *const kLookupKernelsAvx512 = &kKernels;
-
 }  // namespace orv
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+ORV_TARGET_END
 
-#else
-
-namespace orv {
-const LookupKernels *const kLookupKernelsAvx512 = nullptr;
-}
+void orv::OverrideWithAvx512(LookupKernels &kernels) { SetEntries(kernels); }
 
 #endif

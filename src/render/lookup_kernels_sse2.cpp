@@ -1,21 +1,15 @@
-// Lookup-pass kernels for SSE2 (every x86-64 CPU and the floor of the 32-bit module). SSE2 has no
-// byte shuffle, so the table is read per byte with the pixel as one 32-bit word; selection, blend and
-// difference run 4 pixels per register.
-#include "render/lookup_kernels.h"
+// The weighted lookup pass for SSE2 (every x86-64 CPU and the floor of the 32-bit module). SSE2 has no
+// byte shuffle, so the table is read per byte with the pixel as one 32-bit word; the blend and the
+// difference run 4 pixels per register. The masked pass, table reads and copies only, is the plain one.
+#include "render/lookup_kernels_level.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if ORV_LOOKUP_KERNELS_X86
 
 #include <emmintrin.h>
 
 #include <cstring>
 
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("sse2")
-#endif
+ORV_TARGET_BEGIN("sse2")
 
 namespace orv {
 namespace {
@@ -71,60 +65,6 @@ inline __m128i AdjustedFour(const Plan &p, const PF_Pixel *source) {
                          static_cast<int32_t>(words[0]));
 }
 
-// Red, green, blue of the written row become |source - destination|, four pixels at a time.
-void DifferenceRow(const Plan &p, const PF_Pixel *source, PF_Pixel *destination, int32_t count) {
-    int32_t x = 0;
-    for (; x + kStep <= count; x += kStep) {
-        const __m128i s = Load(source + x);
-        Store(destination + x, Finish(p, s, Load(destination + x)));
-    }
-    if (x < count) {
-        const int32_t left = count - x;
-        PF_Pixel s[kStep] = {}, d[kStep] = {};
-        std::memcpy(s, source + x, sizeof(PF_Pixel) * left);
-        std::memcpy(d, destination + x, sizeof(PF_Pixel) * left);
-        Store(d, Finish(p, Load(s), Load(d)));
-        std::memcpy(destination + x, d, sizeof(PF_Pixel) * left);
-    }
-}
-
-// The identity table: the bytes a plan does not mark read through it, so that every byte of a
-// pixel takes one table read and no test.
-constexpr struct Identity {
-    uint8_t entry[256];
-    constexpr Identity() : entry() {
-        for (int i = 0; i < 256; ++i) entry[i] = static_cast<uint8_t>(i);
-    }
-} kIdentity;
-
-template <RowChosen Chosen>
-void MaskedRow(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, const uint8_t *mask,
-               int32_t count) {
-    const uint8_t *t[4];
-    for (int i = 0; i < 4; ++i) t[i] = plan.lanes[i] ? plan.table : kIdentity.entry;
-    const uint8_t *in = reinterpret_cast<const uint8_t *>(source);
-    uint8_t *out = reinterpret_cast<uint8_t *>(destination);
-    for (int32_t x = 0; x < count; ++x, in += 4, out += 4) {
-        if (Chosen == RowChosen::kEvery || (Chosen == RowChosen::kByMask && mask[x] != 0)) {
-            out[0] = t[0][in[0]], out[1] = t[1][in[1]], out[2] = t[2][in[2]], out[3] = t[3][in[3]];
-        } else {
-            std::memcpy(out, in, 4);
-        }
-    }
-}
-
-// The selection pixel by pixel, byte by byte as the plain loop does, then the difference over the
-// row just written (it is still in the first-level cache).
-void Masked(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, RowChosen chosen,
-            const uint8_t *mask, int32_t count) {
-    switch (chosen) {
-        case RowChosen::kEvery: MaskedRow<RowChosen::kEvery>(plan, source, destination, mask, count); break;
-        case RowChosen::kByMask: MaskedRow<RowChosen::kByMask>(plan, source, destination, mask, count); break;
-        case RowChosen::kNone: MaskedRow<RowChosen::kNone>(plan, source, destination, mask, count); break;
-    }
-    if (plan.difference) DifferenceRow(MakePlan(plan), source, destination, count);
-}
-
 // Per byte (a w + b (256 - w)) >> 8 = (b 256 + (a - b) w) >> 8 for weights w in 0..256 given in
 // both 16-bit halves of each pixel. The true sum lies in 0..65280, so 16-bit wrapping arithmetic
 // gives it exactly; even bytes are worked in the low half of each 16-bit lane (the result is the
@@ -162,10 +102,6 @@ inline void WeightedStep(const Plan &p, const PF_Pixel *source, PF_Pixel *destin
 
 void Weighted(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destination, const int32_t *weights,
               int32_t uniform, bool scaled, int32_t k, int32_t count) {
-    if (!weights && (uniform <= 0 || uniform >= 256)) {
-        Masked(plan, source, destination, uniform <= 0 ? RowChosen::kNone : RowChosen::kEvery, nullptr, count);
-        return;
-    }
     const Plan p = MakePlan(plan);
     const __m128i factor = _mm_set1_epi32(k);
     const __m128i same = _mm_set1_epi32(uniform | uniform << 16);
@@ -183,44 +119,11 @@ void Weighted(const LookupPlan &plan, const PF_Pixel *source, PF_Pixel *destinat
     }
 }
 
-void Restore(const PF_Pixel *source, PF_Pixel *destination, const uint8_t keep[4], int32_t count) {
-    const uint32_t pattern = Word(keep);
-    const __m128i lanes = _mm_set1_epi32(static_cast<int32_t>(pattern));
-    int32_t x = 0;
-    for (; x + kStep <= count; x += kStep)
-        Store(destination + x, Select(lanes, Load(source + x), Load(destination + x)));
-    for (; x < count; ++x) {
-        uint32_t s, d;
-        std::memcpy(&s, source + x, 4);
-        std::memcpy(&d, destination + x, 4);
-        d = (d & ~pattern) | (s & pattern);
-        std::memcpy(destination + x, &d, 4);
-    }
-}
-
-void Difference(const PF_Pixel *source, PF_Pixel *destination, int32_t count) {
-    const LookupPlan plan{kIdentity.entry, {0, 0, 0, 0}, true};
-    DifferenceRow(MakePlan(plan), source, destination, count);
-}
-
-const LookupKernels kKernels = {Masked, Weighted, Restore, Difference};
-
 }  // namespace
-
-const LookupKernels *const kLookupKernelsSse2 = &kKernels;
-
 }  // namespace orv
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+ORV_TARGET_END
 
-#else
-
-namespace orv {
-const LookupKernels *const kLookupKernelsSse2 = nullptr;
-}
+void orv::OverrideWithSse2(LookupKernels &kernels) { kernels.weighted = Weighted; }
 
 #endif

@@ -4,11 +4,9 @@
 #include "numeric/arctan_table.h"
 #include "render/brightness_contrast_table.h"
 #include "render/channel_pass.h"
-#include "render/lookup_kernels.h"
 #include "render/pixel_blend.h"
 #include "support/memory.h"
 #include "support/simd_level.h"
-#include "support/strings.h"
 #include "support/world_image.h"
 
 namespace orv {
@@ -17,32 +15,32 @@ namespace {
 
 constexpr float kMixToWeight = 2.56f;
 
-// What the chooser says about one row: every pixel, the pixels of its buffer, or none (a mode that
-// belongs to no class of the chooser selects nothing rather than reading an unwritten buffer).
-enum class RowChoice { kEvery, kBuffer, kNothing };
-
-inline const PF_Pixel *PixelRow(const RowCursor &cursor) { return reinterpret_cast<const PF_Pixel *>(cursor.Row()); }
-inline PF_Pixel *MutablePixelRow(const RowCursor &cursor) { return reinterpret_cast<PF_Pixel *>(cursor.Row()); }
+// Calls work(source row, destination row, y) for rows 0 .. rows - 1, top row first.
+template <class RowWork>
+void ForEachRow(WorldImage &source, WorldImage &destination, int32_t rows, RowWork work) {
+    RowCursor in(source, 0);
+    RowCursor out(destination, 0);
+    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance())
+        work(reinterpret_cast<const PF_Pixel *>(in.Row()), reinterpret_cast<PF_Pixel *>(out.Row()), y);
+}
 
 // The hard selection of row y, decided once per row.
-RowChoice MaskFor(PixelChooser &chooser, const PF_Pixel *sourceRow, int32_t y) {
-    if (chooser.IsAll()) return RowChoice::kEvery;
+RowChosen MaskFor(PixelChooser &chooser, const PF_Pixel *sourceRow, int32_t y) {
+    if (chooser.IsAll()) return RowChosen::kEvery;
     if (chooser.IsMeasured()) {
         chooser.MaskPixels(sourceRow);
-        return RowChoice::kBuffer;
+        return RowChosen::kByMask;
     }
     if (chooser.IsGeometric()) {
         chooser.MaskRow(y);
-        return RowChoice::kBuffer;
+        return RowChosen::kByMask;
     }
-    return RowChoice::kNothing;
+    return RowChosen::kNone;
 }
 
-// The weights of row y, or null when nothing is chosen.
+// The weights of row y; null for mode All (every weight 256) and for a mode in no class (none).
 const int32_t *WeightsFor(PixelChooser &chooser, const PF_Pixel *sourceRow, int32_t y) {
-    if (chooser.IsAll())
-        chooser.FillWeights();
-    else if (chooser.IsMeasured())
+    if (chooser.IsMeasured())
         chooser.WeightPixels(sourceRow);
     else if (chooser.IsGeometric())
         chooser.WeightRow(y);
@@ -65,7 +63,7 @@ LookupProcessor::LookupProcessor(WorldImage &source_, WorldImage &destination_, 
                                  uint8_t alphaOnly_)
     : alphaOnly(alphaOnly_), ok(0), temporary(nullptr), source(&source_), destination(&destination_), mix(mix_),
       chooser(chooser_), width(source_.Width()), height(source_.Height()), table(),
-      kernels(LookupKernelsFor(ActiveSimdLevel())), colourLanes{0, 0xFF, 0xFF, 0xFF}, difference(0) {
+      kernels(LookupKernelsFor(ActiveSimdLevel())), colourPlan{table, {0, 0xFF, 0xFF, 0xFF}, false} {
     const size_t count = width > 0 ? static_cast<size_t>(width) : 0;
     temporary = static_cast<PF_Pixel *>(Allocate(count * sizeof(PF_Pixel)));
     if (!temporary) return;
@@ -89,101 +87,39 @@ int32_t LookupProcessor::Rows() const {
     return height < other ? height : other;
 }
 
-bool LookupProcessor::FoldChannels(int32_t channels) {
-    if (!kernels || channels < kChannelsRed || channels > kChannelsDifference) return false;
-    // The colour bytes each choice adjusts (the others are put back from the source).
+LookupPlan LookupProcessor::Plan(bool alphaVariant) const {
+    return alphaVariant ? LookupPlan{table, {0xFF, 0, 0, 0}, colourPlan.difference} : colourPlan;
+}
+
+void LookupProcessor::FoldChannels(int32_t channels) {
+    if (channels < kChannelsRed || channels > kChannelsDifference) return;
+    // The colour bytes each choice adjusts (the others keep the source's).
     static const uint8_t kAdjusted[7][3] = {{0xFF, 0, 0},    {0, 0xFF, 0},    {0, 0, 0xFF},      {0xFF, 0xFF, 0},
                                             {0xFF, 0, 0xFF}, {0, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF}};
-    for (int i = 0; i < 3; ++i) colourLanes[i + 1] = kAdjusted[channels - kChannelsRed][i];
-    difference = channels == kChannelsDifference ? 1 : 0;
-    return true;
+    for (int i = 0; i < 3; ++i) colourPlan.lanes[i + 1] = kAdjusted[channels - kChannelsRed][i];
+    colourPlan.difference = channels == kChannelsDifference;
 }
 
 void LookupProcessor::RunMasked(bool alphaVariant) {
-    if (kernels)
-        MaskedRowsWithKernels(alphaVariant);
-    else if (alphaVariant)
-        MaskedRows<true>();
-    else
-        MaskedRows<false>();
-}
-
-template <bool AlphaVariant>
-void LookupProcessor::MaskedRows() {
+    const LookupPlan plan = Plan(alphaVariant);
     const int32_t columns = Columns();
-    const int32_t rows = Rows();
-    RowCursor in(*source, 0);
-    RowCursor out(*destination, 0);
-    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
-        const PF_Pixel *s = PixelRow(in);
-        PF_Pixel *d = MutablePixelRow(out);
-        const RowChoice choice = MaskFor(*chooser, s, y);
-        const uint8_t *mask = chooser->Mask();
-        for (int32_t x = 0; x < columns; ++x) {
-            const bool chosen = choice == RowChoice::kEvery || (choice == RowChoice::kBuffer && mask[x] != 0);
-            if (!chosen)
-                d[x] = s[x];
-            else if (AlphaVariant)
-                LookupAlpha(s[x], d[x]);
-            else
-                LookupColor(s[x], d[x]);
-        }
-    }
-}
-
-void LookupProcessor::MaskedRowsWithKernels(bool alphaVariant) {
-    const uint8_t alphaLanes[4] = {0xFF, 0, 0, 0};
-    const uint8_t *lanes = alphaVariant ? alphaLanes : colourLanes;
-    const LookupPlan plan{table, {lanes[0], lanes[1], lanes[2], lanes[3]}, difference != 0};
-    const int32_t columns = Columns();
-    const int32_t rows = Rows();
-    RowCursor in(*source, 0);
-    RowCursor out(*destination, 0);
-    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
-        const PF_Pixel *s = PixelRow(in);
-        const RowChoice choice = MaskFor(*chooser, s, y);
-        const RowChosen chosen = choice == RowChoice::kEvery    ? RowChosen::kEvery
-                                 : choice == RowChoice::kBuffer ? RowChosen::kByMask
-                                                                : RowChosen::kNone;
-        kernels->masked(plan, s, MutablePixelRow(out), chosen, chooser->Mask(), columns);
-    }
-}
-
-void LookupProcessor::WeightedRowsWithKernels() {
-    const int32_t mixWeight = MixWeight(mix);
-    const uint8_t alphaLanes[4] = {0xFF, 0, 0, 0};
-    const uint8_t *lanes = alphaOnly ? alphaLanes : colourLanes;
-    const LookupPlan plan{table, {lanes[0], lanes[1], lanes[2], lanes[3]}, difference != 0};
-    const int32_t columns = Columns();
-    const int32_t rows = Rows();
-    RowCursor in(*source, 0);
-    RowCursor out(*destination, 0);
-    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
-        const PF_Pixel *s = PixelRow(in);
-        // The kernel scales the weights by the mix as ScaleWeights would. Mode All needs no buffer:
-        // its weight 256, scaled, is 256 - mixWeight for every pixel.
-        const int32_t *weights = chooser->IsAll() ? nullptr : WeightsFor(*chooser, s, y);
-        const int32_t uniform = chooser->IsAll() ? 256 - mixWeight : 0;
-        kernels->weighted(plan, s, MutablePixelRow(out), weights, uniform, mixWeight != 0, 256 - mixWeight, columns);
-    }
+    ForEachRow(*source, *destination, Rows(), [&](const PF_Pixel *s, PF_Pixel *d, int32_t y) {
+        const RowChosen chosen = MaskFor(*chooser, s, y);
+        kernels.masked(plan, s, d, chosen, chooser->Mask(), columns);
+    });
 }
 
 void LookupProcessor::RunWeighted() {
-    if (kernels) {
-        WeightedRowsWithKernels();
-        return;
-    }
     const int32_t mixWeight = MixWeight(mix);
-    const int32_t rows = Rows();
-    RowCursor in(*source, 0);
-    RowCursor out(*destination, 0);
-    for (int32_t y = 0; y < rows; ++y, in.Advance(), out.Advance()) {
-        const PF_Pixel *s = PixelRow(in);
+    const LookupPlan plan = Plan(alphaOnly != 0);
+    const int32_t columns = Columns();
+    // The kernel scales the weights by the mix as ScaleWeights would. Mode All needs no buffer: its
+    // weight 256, scaled, is 256 - mixWeight for every pixel.
+    const int32_t uniform = chooser->IsAll() ? 256 - mixWeight : 0;
+    ForEachRow(*source, *destination, Rows(), [&](const PF_Pixel *s, PF_Pixel *d, int32_t y) {
         const int32_t *weights = WeightsFor(*chooser, s, y);
-        if (weights && mixWeight != 0) chooser->ScaleWeights(256 - mixWeight);
-        TransformRow(s);
-        BlendRow(s, MutablePixelRow(out), weights);
-    }
+        kernels.weighted(plan, s, d, weights, uniform, mixWeight != 0, 256 - mixWeight, columns);
+    });
 }
 
 void LookupProcessor::TransformRow(const PF_Pixel *sourceRow) {
@@ -196,15 +132,8 @@ void LookupProcessor::TransformRow(const PF_Pixel *sourceRow) {
 
 void LookupProcessor::BlendRow(const PF_Pixel *sourceRow, PF_Pixel *destinationRow, const int32_t *weights) {
     const int32_t columns = Columns();
-    for (int32_t x = 0; x < columns; ++x) {
-        const int32_t w = weights ? weights[x] : 0;
-        if (w >= 256)
-            destinationRow[x] = temporary[x];
-        else if (w <= 0)
-            destinationRow[x] = sourceRow[x];
-        else
-            BlendPixel(destinationRow[x], temporary[x], sourceRow[x], w);
-    }
+    for (int32_t x = 0; x < columns; ++x)
+        destinationRow[x] = WeighPixel(temporary[x], sourceRow[x], weights ? weights[x] : 0);
 }
 
 }  // namespace orv

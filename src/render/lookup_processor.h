@@ -6,18 +6,18 @@
 #include <cstdint>
 
 #include "host/ae_interface.h"
+#include "render/lookup_kernels.h"
 
 namespace orv {
 
-struct LookupKernels;
 class PixelChooser;
 class WorldImage;
 
 class LookupProcessor {
 public:
-    // Allocates the temporary row (width pixels, alpha 255 and colour 0). On failure Ok() is false
-    // (the caller reports it) and nothing else may then be run. Takes the row kernels of the SIMD
-    // level in force; at the scalar level the plain loops below run.
+    // Allocates the temporary row of TransformRow and BlendRow (width pixels, alpha 255 and colour 0).
+    // On failure Ok() is false (the caller reports it) and nothing else may then be run. Takes the
+    // row kernels of the SIMD level in force.
     LookupProcessor(WorldImage &source, WorldImage &destination, float mix, PixelChooser *chooser,
                     uint8_t alphaOnly);
     ~LookupProcessor();
@@ -46,18 +46,20 @@ public:
         destination.blue = source.blue;
     }
 
-    // With vector kernels, takes the "Channels" choices "Red" .. "Difference" into the lookup pass
-    // (the table on the named colour bytes only; the difference formed as each row is written), so
-    // that no channel pass has to follow; true when it did. False at the scalar level and for the
-    // other choices.
-    bool FoldChannels(int32_t channels);
+    // Takes the "Channels" choices "Red" .. "Difference" into the passes below (the table on the
+    // named colour bytes only; the difference formed as each row is written), so that no channel
+    // pass has to follow. The other choices change nothing.
+    void FoldChannels(int32_t channels);
 
     // Hard pass, top row first: chosen pixels get the lookup (colour, or alpha when `alphaVariant`),
     // the others the source pixel whole.
     void RunMasked(bool alphaVariant);
-    // Weighted pass: per row the chooser's weights (scaled down by the mix), the adjusted row in the
-    // temporary row, then the blend of adjusted and source by weight.
+    // Weighted pass: per row the chooser's weights, scaled down by the mix, blend the adjusted pixel
+    // with the source pixel (BlendPixel; 256 and above take the adjusted pixel, 0 and below the source).
     void RunWeighted();
+
+    // The weighted pass's two steps through the temporary row, for callers that want the adjusted
+    // row on its own (the passes above do both in one walk of the row and never fill it).
     // Temporary pixel x = lookup of source pixel x, for every x of the row.
     void TransformRow(const PF_Pixel *sourceRow);
     // Destination pixel x = temporary pixel x blended with source pixel x by weight x: 256 and above
@@ -65,13 +67,11 @@ public:
     void BlendRow(const PF_Pixel *sourceRow, PF_Pixel *destinationRow, const int32_t *weights);
 
 private:
-    template <bool AlphaVariant>
-    void MaskedRows();
-    void MaskedRowsWithKernels(bool alphaVariant);
-    void WeightedRowsWithKernels();
     // Columns and rows both images have (equal in every host render).
     int32_t Columns() const;
     int32_t Rows() const;
+    // What the passes hand the kernels: the colour plan, or the alpha lane alone.
+    LookupPlan Plan(bool alphaVariant) const;
 
     uint8_t alphaOnly;
     uint8_t ok;
@@ -83,9 +83,8 @@ private:
     int32_t width;
     int32_t height;
     uint8_t table[256];
-    const LookupKernels *kernels;  // null: the plain loops
-    uint8_t colourLanes[4];        // bytes the colour variant looks up (red, green, blue unless folded)
-    uint8_t difference;            // "Difference" folded in
+    LookupKernels kernels;
+    LookupPlan colourPlan;  // red, green, blue through `table` unless FoldChannels narrowed it
 };
 
 }  // namespace orv

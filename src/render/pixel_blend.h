@@ -1,4 +1,5 @@
-// The one blend primitive of the render passes and the mix, and the mix-to-weight rule.
+// The per-pixel rules of the render passes: the one blend primitive (also the mix's), the difference,
+// and the mix-to-weight rule.
 #ifndef ORV_RENDER_PIXEL_BLEND_H
 #define ORV_RENDER_PIXEL_BLEND_H
 
@@ -19,6 +20,30 @@ inline void BlendPixel(PF_Pixel &destination, const PF_Pixel &a, const PF_Pixel 
     destination.green = BlendByte(a.green, b.green, w);
     destination.blue = BlendByte(a.blue, b.blue, w);
     destination.alpha = BlendByte(a.alpha, b.alpha, w);
+}
+
+// The adjusted pixel `a` over the source pixel `b` by weight w: 256 and above take `a` whole, 0 and
+// below `b` whole, weights between blend them (so the products are always of numbers 0..256).
+inline PF_Pixel WeighPixel(const PF_Pixel &a, const PF_Pixel &b, int32_t w) {
+    if (w >= 256) return a;
+    if (w <= 0) return b;
+    PF_Pixel blended;
+    BlendPixel(blended, a, b, w);
+    return blended;
+}
+
+// |source - destination|, the larger byte less the smaller.
+inline uint8_t AbsoluteDifference(uint8_t source, uint8_t destination) {
+    return source < destination ? static_cast<uint8_t>(destination - source)
+                                : static_cast<uint8_t>(source - destination);
+}
+
+// The "Difference" choice: red, green and blue of `destination` become their distance from the
+// source's; alpha is kept.
+inline void DifferencePixel(const PF_Pixel &source, PF_Pixel &destination) {
+    destination.red = AbsoluteDifference(source.red, destination.red);
+    destination.green = AbsoluteDifference(source.green, destination.green);
+    destination.blue = AbsoluteDifference(source.blue, destination.blue);
 }
 
 // "Mix with Original" (percent) as a weight of the source: mix x 2.56, the single-precision mix and

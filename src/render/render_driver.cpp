@@ -16,21 +16,14 @@ bool RenderBrightnessContrast(WorldImage &source, WorldImage &destination, Choos
     if (!processor.Ok()) return false;
     processor.BuildBrightnessContrastTable(brightness, contrast);
 
-    // Vector kernels restrict the channels as they write each row; the plain loops run the channel
-    // pass afterwards.
-    const bool folded = processor.FoldChannels(channels);
+    // The lookup pass restricts the channels as it writes each row: no channel pass follows.
+    processor.FoldChannels(channels);
 
-    // The hard pass needs no temporary row and no weights: taken whenever nothing blends.
-    const bool weighted = chooser.IsSoft() || mix > 0.0f;
-    if (weighted)
+    // The hard pass needs no weights: taken whenever nothing blends.
+    if (chooser.IsSoft() || mix > 0.0f)
         processor.RunWeighted();
     else
         processor.RunMasked(alpha);
-
-    if (!folded && channels != kChannelsRgb && channels != kChannelsAlpha) {
-        ChannelPass pass(source, destination, channels);
-        pass.Run();
-    }
     return true;
 }
 

@@ -1,5 +1,5 @@
 // The pixel work of one render: the chooser, the lookup table, the masked or weighted pass over
-// every row, then the channel pass.
+// every row with the channel restriction folded in.
 #ifndef ORV_RENDER_RENDER_DRIVER_H
 #define ORV_RENDER_RENDER_DRIVER_H
 
