@@ -110,7 +110,7 @@ struct S {
 
 }  // namespace
 
-const ChooserKernels *const kChooserKernelsAvx2 = &kKernels;
+void OverrideWithAvx2(ChooserKernels &k) { Override(k); }
 
 }  // namespace orv
 
@@ -119,11 +119,5 @@ const ChooserKernels *const kChooserKernelsAvx2 = &kKernels;
 #else
 #pragma GCC pop_options
 #endif
-
-#else
-
-namespace orv {
-const ChooserKernels *const kChooserKernelsAvx2 = nullptr;
-}
 
 #endif

@@ -129,7 +129,7 @@ struct S {
 
 }  // namespace
 
-const ChooserKernels *const kChooserKernelsAvx512 = &kKernels;
+void OverrideWithAvx512(ChooserKernels &k) { Override(k); }
 
 }  // namespace orv
 
@@ -138,11 +138,5 @@ const ChooserKernels *const kChooserKernelsAvx512 = &kKernels;
 #else
 #pragma GCC pop_options
 #endif
-
-#else
-
-namespace orv {
-const ChooserKernels *const kChooserKernelsAvx512 = nullptr;
-}
 
 #endif

@@ -118,7 +118,7 @@ struct S {
 
 }  // namespace
 
-const ChooserKernels *const kChooserKernelsSse2 = &kKernels;
+void OverrideWithSse2(ChooserKernels &k) { Override(k); }
 
 }  // namespace orv
 
@@ -127,11 +127,5 @@ const ChooserKernels *const kChooserKernelsSse2 = &kKernels;
 #else
 #pragma GCC pop_options
 #endif
-
-#else
-
-namespace orv {
-const ChooserKernels *const kChooserKernelsSse2 = nullptr;
-}
 
 #endif

@@ -1,13 +1,12 @@
-// The chooser's row operations. Each picks its case (mode, range kind, squeeze) once per row and
-// then runs the one row loop, FillRow, with the per-pixel value and test passed in as function
-// objects, so no loop is written twice and no inner loop tests the mode.
+// The chooser's plain row loops, the first entries of every level's table. Each picks its case
+// (mode, range kind, squeeze) once per row and then runs the one row loop, FillRow, with the
+// per-pixel value and test passed in as function objects, so no loop is written twice and no inner
+// loop tests the mode.
 #include <cmath>
 
 #include "chooser/chooser_kernels.h"
 #include "chooser/measures.h"
-#include "chooser/pixel_chooser.h"
 #include "numeric/arctan_table.h"
-#include "support/simd_level.h"
 
 namespace orv {
 namespace {
@@ -275,38 +274,39 @@ void WeighByAngle(int32_t *weights, int32_t count, int32_t kind, const AngleRang
         FillRow(weights, count, Apply(value, WeightHueInside{range}));
 }
 
-// What the geometric modes need of the chooser.
-struct Geometry {
-    int32_t mode;
-    float centerX, centerY, factor;
-    bool doubleY, squeezeX, squeezeY;
-    int32_t width, height;
-};
+Range<int32_t> RangeOf(const ChooserState &c) {
+    return Range<int32_t>{c.start, c.end, c.mid, c.startPlus, c.startMinus, c.endPlus, c.endMinus};
+}
+
+AngleRange AnglesOf(const ChooserState &c) {
+    return AngleRange{c.start, c.span, c.blend, c.midOffset, c.endPlusOffset, c.endMinusOffset};
+}
 
 // Rectangle, Point and Edge: computes the row's vertical term once and calls use(distance), where
 // distance(x) is the value compared with the range (hard Point: the squared distance).
 template <bool Root, typename Use>
-void WithDistances(const Geometry &g, int32_t y, Use use) {
-    switch (g.mode) {
+void WithDistances(const ChooserState &g, int32_t y, Use use) {
+    const float centerX = g.settings.centerX, centerY = g.settings.centerY, factor = g.stretchFactor;
+    switch (g.settings.mode) {
         case kChooseRectangle: {
-            float dy = FAbs(static_cast<float>(y) - g.centerY);
+            float dy = FAbs(static_cast<float>(y) - centerY);
             if (g.doubleY) dy = dy * 2.0f;
-            if (g.squeezeY) dy = dy * g.factor;
+            if (g.squeezeY) dy = dy * factor;
             if (g.squeezeX)
-                use(RectangleDistance<true>{g.centerX, dy, g.factor});
+                use(RectangleDistance<true>{centerX, dy, factor});
             else
-                use(RectangleDistance<false>{g.centerX, dy, g.factor});
+                use(RectangleDistance<false>{centerX, dy, factor});
             break;
         }
         case kChoosePoint: {
-            float dy = static_cast<float>(y) - g.centerY;
+            float dy = static_cast<float>(y) - centerY;
             if (g.doubleY) dy = dy * 2.0f;
-            if (g.squeezeY) dy = dy * g.factor;
+            if (g.squeezeY) dy = dy * factor;
             const double dySquared = static_cast<double>(dy) * dy;
             if (g.squeezeX)
-                use(PointDistance<true, Root>{g.centerX, dySquared, g.factor});
+                use(PointDistance<true, Root>{centerX, dySquared, factor});
             else
-                use(PointDistance<false, Root>{g.centerX, dySquared, g.factor});
+                use(PointDistance<false, Root>{centerX, dySquared, factor});
             break;
         }
         case kChooseEdge: {
@@ -319,126 +319,92 @@ void WithDistances(const Geometry &g, int32_t y, Use use) {
     }
 }
 
-AngleOf AnglesOfRow(const Geometry &g, int32_t y) {
-    float dy = static_cast<float>(y) - g.centerY;
+AngleOf AnglesOfRow(const ChooserState &g, int32_t y) {
+    float dy = static_cast<float>(y) - g.settings.centerY;
     if (g.doubleY) dy = dy * 2.0f;
-    return AngleOf{g.centerX, TruncToInt32(dy)};
+    return AngleOf{g.settings.centerX, TruncToInt32(dy)};
 }
 
-// The vector row loops of the level in force, or null.
-const ChooserKernels *Kernels() { return ChooserKernelsFor(ActiveSimdLevel()); }
-
-}  // namespace
-
-ChooserRow PixelChooser::RowState() const {
-    ChooserRow r;
-    r.mode = mode, r.kind = rangeKind;
-    r.start = start, r.end = end, r.mid = mid;
-    r.startPlus = startPlus, r.startMinus = startMinus, r.endPlus = endPlus, r.endMinus = endMinus;
-    r.start256 = start256, r.end256 = end256, r.startSq = startSq, r.endSq = endSq;
-    r.blend = blend, r.span = span, r.midOffset = midOffset;
-    r.endPlusOffset = endPlusOffset, r.endMinusOffset = endMinusOffset;
-    r.color = color;
-    r.centerX = centerX, r.centerY = centerY, r.stretchFactor = stretchFactor;
-    r.doubleY = chooserOption != 0, r.squeezeX = squeezeX != 0, r.squeezeY = squeezeY != 0;
-    r.width = width, r.height = height;
-    r.tables = &tables;
-    return r;
-}
-
-void PixelChooser::MaskPixels(const PF_Pixel *row) {
-    if (!valid || !measured || !row) return;
-    const int32_t count = width > 0 ? width : 0;
-    if (const ChooserKernels *k = Kernels())
-        if (k->maskPixels(RowState(), row, mask, count)) return;
-    const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
-    const auto Mask = [&](int32_t low, int32_t high, auto values) {
-        MaskByKind(mask, count, rangeKind, low, high, values);
-    };
-    switch (mode) {
-        case kChooseLuma: Mask(start256, end256, Pixels(row, LumaSum{})); break;
-        case kChooseRed: Mask(start, end, Pixels(row, RedOf{})); break;
-        case kChooseGreen: Mask(start, end, Pixels(row, GreenOf{})); break;
-        case kChooseBlue: Mask(start, end, Pixels(row, BlueOf{})); break;
-        case kChooseAlpha: Mask(start, end, Pixels(row, AlphaOf{})); break;
-        case kChooseSaturation: Mask(start, end, Pixels(row, SaturationOf{})); break;
-        case kChooseHue: MaskByAngle(mask, count, rangeKind, angles, Pixels(row, HueOf{})); break;
-        case kChooseLightness: Mask(start, end, Pixels(row, LightnessOf{})); break;
-        case kChooseRgbDiff: Mask(start, end, Pixels(row, DistanceFrom{color})); break;
+void MaskPixels(const ChooserState &c, const PF_Pixel *row, uint8_t *mask, int32_t count) {
+    const AngleRange angles = AnglesOf(c);
+    const auto Mask = [&](int32_t low, int32_t high, auto values) { MaskByKind(mask, count, c.kind, low, high, values); };
+    switch (c.settings.mode) {
+        case kChooseLuma: Mask(c.start256, c.end256, Pixels(row, LumaSum{})); break;
+        case kChooseRed: Mask(c.start, c.end, Pixels(row, RedOf{})); break;
+        case kChooseGreen: Mask(c.start, c.end, Pixels(row, GreenOf{})); break;
+        case kChooseBlue: Mask(c.start, c.end, Pixels(row, BlueOf{})); break;
+        case kChooseAlpha: Mask(c.start, c.end, Pixels(row, AlphaOf{})); break;
+        case kChooseSaturation: Mask(c.start, c.end, Pixels(row, SaturationOf{})); break;
+        case kChooseHue: MaskByAngle(mask, count, c.kind, angles, Pixels(row, HueOf{})); break;
+        case kChooseLightness: Mask(c.start, c.end, Pixels(row, LightnessOf{})); break;
+        case kChooseRgbDiff: Mask(c.start, c.end, Pixels(row, DistanceFrom{c.settings.color})); break;
         default: break;
     }
 }
 
 // Luma and the channel bytes are already 0..255 (their low 8 bits); Saturation, Lightness and the
 // colour distance (up to 595) are compared whole.
-void PixelChooser::WeightPixels(const PF_Pixel *row) {
-    if (!valid || !measured || !row) return;
-    const int32_t count = width > 0 ? width : 0;
-    if (const ChooserKernels *k = Kernels())
-        if (k->weightPixels(RowState(), row, weights, count)) return;
-    const Range<int32_t> range{start, end, mid, startPlus, startMinus, endPlus, endMinus};
-    const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
-    const auto Weigh = [&](auto values) { WeighByKind<int32_t>(weights, count, rangeKind, range, values); };
-    switch (mode) {
+void WeightPixels(const ChooserState &c, const PF_Pixel *row, int32_t *weights, int32_t count) {
+    const Range<int32_t> range = RangeOf(c);
+    const AngleRange angles = AnglesOf(c);
+    const auto Weigh = [&](auto values) { WeighByKind<int32_t>(weights, count, c.kind, range, values); };
+    switch (c.settings.mode) {
         case kChooseLuma: Weigh(Pixels(row, LumaByte{})); break;
         case kChooseRed: Weigh(Pixels(row, RedOf{})); break;
         case kChooseGreen: Weigh(Pixels(row, GreenOf{})); break;
         case kChooseBlue: Weigh(Pixels(row, BlueOf{})); break;
         case kChooseAlpha: Weigh(Pixels(row, AlphaOf{})); break;
         case kChooseSaturation: Weigh(Pixels(row, SaturationOf{})); break;
-        case kChooseHue: WeighByAngle(weights, count, rangeKind, angles, Pixels(row, HueOf{})); break;
+        case kChooseHue: WeighByAngle(weights, count, c.kind, angles, Pixels(row, HueOf{})); break;
         case kChooseLightness: Weigh(Pixels(row, LightnessOf{})); break;
-        case kChooseRgbDiff: Weigh(Pixels(row, DistanceFrom{color})); break;
+        case kChooseRgbDiff: Weigh(Pixels(row, DistanceFrom{c.settings.color})); break;
         default: break;
     }
 }
 
-void PixelChooser::MaskRow(int32_t y) {
-    if (!valid || !geometric) return;
-    const int32_t count = width > 0 ? width : 0;
-    if (const ChooserKernels *k = Kernels())
-        if (k->maskRow(RowState(), y, mask, count)) return;
-    const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
-    const Geometry g{mode, centerX, centerY, stretchFactor, chooserOption != 0, squeezeX != 0, squeezeY != 0,
-                     width, height};
-    if (mode == kChooseAngle) {
-        MaskByAngle(mask, count, rangeKind, angles, AnglesOfRow(g, y));
+void MaskRow(const ChooserState &c, int32_t y, uint8_t *mask, int32_t count) {
+    if (c.settings.mode == kChooseAngle) {
+        MaskByAngle(mask, count, c.kind, AnglesOf(c), AnglesOfRow(c, y));
         return;
     }
     // Hard Point compares squares, the others distances; always as floats.
-    const float low = static_cast<float>(mode == kChoosePoint ? startSq : start);
-    const float high = static_cast<float>(mode == kChoosePoint ? endSq : end);
-    WithDistances<false>(g, y, [&](auto distance) { MaskByKind(mask, count, rangeKind, low, high, distance); });
+    const bool point = c.settings.mode == kChoosePoint;
+    const float low = static_cast<float>(point ? c.startSq : c.start);
+    const float high = static_cast<float>(point ? c.endSq : c.end);
+    WithDistances<false>(c, y, [&](auto distance) { MaskByKind(mask, count, c.kind, low, high, distance); });
 }
 
-void PixelChooser::WeightRow(int32_t y) {
-    if (!valid || !geometric) return;
-    const int32_t count = width > 0 ? width : 0;
-    if (const ChooserKernels *k = Kernels())
-        if (k->weightRow(RowState(), y, weights, count)) return;
-    const Range<int32_t> range{start, end, mid, startPlus, startMinus, endPlus, endMinus};
-    const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
-    const Geometry g{mode, centerX, centerY, stretchFactor, chooserOption != 0, squeezeX != 0, squeezeY != 0,
-                     width, height};
-    if (mode == kChooseAngle) {
-        WeighByAngle(weights, count, rangeKind, angles, AnglesOfRow(g, y));
+void WeightRow(const ChooserState &c, int32_t y, int32_t *weights, int32_t count) {
+    if (c.settings.mode == kChooseAngle) {
+        WeighByAngle(weights, count, c.kind, AnglesOf(c), AnglesOfRow(c, y));
         return;
     }
-    WithDistances<true>(g, y, [&](auto distance) {
-        WeighByKind<float>(weights, count, rangeKind, range, distance);
-    });
+    const Range<int32_t> range = RangeOf(c);
+    WithDistances<true>(c, y, [&](auto distance) { WeighByKind<float>(weights, count, c.kind, range, distance); });
 }
 
-void PixelChooser::FillWeights() {
-    if (!valid) return;
-    FillRow(weights, width > 0 ? width : 0, [](int32_t) { return 256; });
+template <typename Measure>
+void MeasureRow(const PF_Pixel *row, int32_t *values, int32_t count, Measure measure) {
+    FillRow(values, count, Pixels(row, measure));
 }
 
-// (w x k) >> 8 with the product wrapped to 32 bits and the shift arithmetic, as a 32-bit register does.
-void PixelChooser::ScaleWeights(int32_t k) {
-    if (!valid) return;
-    int32_t *w = weights;
-    FillRow(w, width > 0 ? width : 0, [w, k](int32_t x) { return ShiftRight8(MulWrap(w[x], k)); });
+void Measure(int32_t mode, PF_Pixel color, const PF_Pixel *row, int32_t *values, int32_t count) {
+    switch (mode) {
+        case kChooseLuma: MeasureRow(row, values, count, LumaSum{}); break;
+        case kChooseRed: MeasureRow(row, values, count, RedOf{}); break;
+        case kChooseGreen: MeasureRow(row, values, count, GreenOf{}); break;
+        case kChooseBlue: MeasureRow(row, values, count, BlueOf{}); break;
+        case kChooseAlpha: MeasureRow(row, values, count, AlphaOf{}); break;
+        case kChooseSaturation: MeasureRow(row, values, count, SaturationOf{}); break;
+        case kChooseHue: MeasureRow(row, values, count, HueOf{}); break;
+        case kChooseLightness: MeasureRow(row, values, count, LightnessOf{}); break;
+        case kChooseRgbDiff: MeasureRow(row, values, count, DistanceFrom{color}); break;
+        default: break;
+    }
 }
+
+}  // namespace
+
+ChooserKernels PlainChooserKernels() { return ChooserKernels{MaskPixels, WeightPixels, MaskRow, WeightRow, Measure}; }
 
 }  // namespace orv
