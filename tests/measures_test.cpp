@@ -46,18 +46,6 @@ TEST(Measures, EveryColourAtEveryLevel) {
     }
 }
 
-TEST(ArcTan, SamplesAreAtanInSixteenDotSixteen) {
-    orv::FunctionTable table;
-    orv::BuildArcTan(table);
-    const std::pair<int, int32_t> samples[] = {{0, 0}, {1, 163}, {100, 16054}, {300, 42172}, {399, 51389}, {400, 51471}};
-    for (auto [i, sample] : samples) EXPECT_EQ(table.samples[i], sample) << i;
-    EXPECT_TRUE(table.scale == 400.0f && table.built == 1);
-    for (int i = 0; i <= 400; ++i) {  // atan truncated to 1/65536, allowing for the single-precision steps
-        const double exact = std::atan(i / 400.0) * 65536.0;
-        ASSERT_TRUE(table.samples[i] <= exact + 0.01 && table.samples[i] > exact - 1.01) << i;
-    }
-}
-
 // A hand-made table (scale 1: the argument is the fractional index) shows the interpolation rule:
 // 256 steps between samples, the fraction's lower 8 bits dropped, an arithmetic shift, the offset.
 TEST(ArcTan, InterpolationUsesTheUpperEightFractionBits) {
