@@ -131,7 +131,9 @@ struct ColumnWalk {
 
 void MaskPixels(const ChooserState &c, const PF_Pixel *row, uint8_t *mask, int32_t count) {
     const PixelWalk walk{row, count};
-    const auto Mask = [&](int32_t low, int32_t high, auto values) { MaskByKind(walk, mask, c.kind, low, high, values); };
+    const auto Mask = [&](int32_t low, int32_t high, auto values) {
+        MaskByKind(walk, mask, c.kind, low, high, values);
+    };
     switch (c.settings.mode) {
         case kChooseLuma: Mask(c.start256, c.end256, LumaSum{}); break;
         case kChooseRed: Mask(c.start, c.end, RedOf{}); break;

@@ -386,6 +386,7 @@ struct WeighDistances {
 };
 
 // The vertical offset of row y from the centre as Angle takes it: doubled by the option, truncated.
+// (A template, as everything here, so that each vector file compiles its own copy.)
 template <class L>
 int32_t AngleRowOffset(const ChooserState &c, int32_t y) {
     float dy = static_cast<float>(y) - c.settings.centerY;

@@ -319,7 +319,9 @@ struct SimdChooser {
         template <typename Value, typename Rule>
         void Mask(uint8_t *mask, Value value, Rule rule) const { MaskPixelsWith(row, mask, count, value, rule); }
         template <typename Value, typename Rule>
-        void Weigh(int32_t *weights, Value value, Rule rule) const { WeighPixelsWith(row, weights, count, value, rule); }
+        void Weigh(int32_t *weights, Value value, Rule rule) const {
+            WeighPixelsWith(row, weights, count, value, rule);
+        }
     };
     struct ColumnWalk {
         using Lane = L;
@@ -484,7 +486,8 @@ struct SimdChooser {
         const I weight = S::And(S::template Srl<8>(f), S::Splat(0xFF));
         const I next = S::Min(S::Add(index, S::Splat(1)), S::Splat(FunctionTable::kIntervals));
         const I low = samples.Lookup(index), high = samples.Lookup(next);
-        const I mixed = S::template Sra<8>(S::Add(S::MulLo(low, S::Sub(S::Splat(256), weight)), S::MulLo(high, weight)));
+        const I mixed =
+            S::template Sra<8>(S::Add(S::MulLo(low, S::Sub(S::Splat(256), weight)), S::MulLo(high, weight)));
         if (zero) *zero = S::Eq(mixed, S::Splat(0));
         // Division by 65536 is exact, and so is multiplication by its reciprocal.
         const F looked = S::MulF(S::ToFloat(mixed), S::SplatF(1.0f / 65536.0f));
@@ -527,7 +530,9 @@ struct SimdChooser {
         const ChooserState &c;
         int32_t count;
         template <typename Value, typename Rule>
-        void Mask(uint8_t *mask, Value value, Rule rule) const { MaskRunsWith(mask, count, value, ByTable<512, true>(c, rule)); }
+        void Mask(uint8_t *mask, Value value, Rule rule) const {
+            MaskRunsWith(mask, count, value, ByTable<512, true>(c, rule));
+        }
         template <typename Value, typename Rule>
         void Weigh(int32_t *weights, Value value, Rule rule) const {
             WeighRunsWith(weights, count, value, ByTable<512, false>(c, rule));
@@ -566,7 +571,9 @@ struct SimdChooser {
     }
 
     // Every entry of the table is replaced.
-    static void Override(ChooserKernels &k) { k = ChooserKernels{MaskPixels, WeightPixels, MaskRow, WeightRow, Measure}; }
+    static void Override(ChooserKernels &k) {
+        k = ChooserKernels{MaskPixels, WeightPixels, MaskRow, WeightRow, Measure};
+    }
 };
 
 }  // namespace orv
