@@ -10,22 +10,30 @@ bool FiniteBelow(float v, float limit) { return v > -limit && v < limit; }  // f
 
 }  // namespace
 
-bool ChooserKernelsApply(const ChooserRow &row) {
+bool ChooserKernelsApply(const ChooserState &c) {
     constexpr int32_t kFieldLimit = 1 << 24;
     constexpr int32_t kBlendLimit = 1 << 14;
-    return row.blend >= 0 && row.blend < kBlendLimit && Below(row.start, kFieldLimit) && Below(row.end, kFieldLimit) &&
-           FiniteBelow(row.centerX, 16777216.0f) && FiniteBelow(row.centerY, 16777216.0f) &&
-           FiniteBelow(row.stretchFactor, 2.0f);
+    return c.blend >= 0 && c.blend < kBlendLimit && Below(c.start, kFieldLimit) && Below(c.end, kFieldLimit) &&
+           FiniteBelow(c.settings.centerX, 16777216.0f) && FiniteBelow(c.settings.centerY, 16777216.0f) &&
+           FiniteBelow(c.stretchFactor, 2.0f);
 }
 
-const ChooserKernels *ChooserKernelsFor(SimdLevel level) {
+ChooserKernels ChooserKernelsFor(SimdLevel level) {
+    ChooserKernels k = PlainChooserKernels();
     switch (level) {
-        case SimdLevel::kScalar: return nullptr;
-        case SimdLevel::kSse2: return kChooserKernelsSse2;
-        case SimdLevel::kAvx2: return kChooserKernelsAvx2;
-        case SimdLevel::kAvx512: return kChooserKernelsAvx512;
+        case SimdLevel::kScalar: break;
+        case SimdLevel::kSse2: OverrideWithSse2(k); break;
+        case SimdLevel::kAvx2: OverrideWithAvx2(k); break;
+        case SimdLevel::kAvx512: OverrideWithAvx512(k); break;
     }
-    return nullptr;
+    return k;
 }
+
+// Where no vector level is compiled, none replaces an entry.
+#if !defined(__x86_64__) && !defined(__i386__)
+void OverrideWithSse2(ChooserKernels &) {}
+void OverrideWithAvx2(ChooserKernels &) {}
+void OverrideWithAvx512(ChooserKernels &) {}
+#endif
 
 }  // namespace orv

@@ -1,12 +1,13 @@
-// The vector row loops of the pixel chooser, one set per SIMD level: the same measures, selection
-// tests and weight ramps as the plain loops of chooser_loops.cpp, many pixels per instruction, with
-// the same results bit for bit. A loop declines (returns false) where its arithmetic would not be
-// exact, and the plain loop runs instead: see ChooserKernelsApply.
+// The pixel chooser's state and its row loops, as one table per SIMD level. The plain loops
+// (chooser_loops.cpp) are every table's first entries; a vector level replaces the entries it runs
+// faster, with the same results bit for bit. A vector entry whose arithmetic would not be exact for
+// a chooser (see ChooserKernelsApply) runs the plain entry itself, so callers never branch.
 #ifndef ORV_CHOOSER_CHOOSER_KERNELS_H
 #define ORV_CHOOSER_CHOOSER_KERNELS_H
 
 #include <cstdint>
 
+#include "chooser/chooser_settings.h"
 #include "host/ae_interface.h"
 #include "support/simd_level.h"
 
@@ -25,43 +26,47 @@ struct ChooserTables {
     uint8_t have;  // which of the above are formed
 };
 
-// What the row loops read of a chooser, as the chooser derived it.
-struct ChooserRow {
-    int32_t mode, kind;
-    int32_t start, end, mid, startPlus, startMinus, endPlus, endMinus;
-    int32_t start256, end256, startSq, endSq;
-    int32_t blend, span, midOffset, endPlusOffset, endMinusOffset;
-    PF_Pixel color;
-    float centerX, centerY, stretchFactor;
-    bool doubleY, squeezeX, squeezeY;
+// A chooser: the settings it was given and what it derives from them once (PixelChooser's
+// constructor). The range fields are 32-bit integers that wrap as registers do.
+struct ChooserState {
+    ChooserSettings settings;
+    int32_t kind;  // RangeKind
+    int32_t start, end, mid, startPlus, startMinus, endPlus, endMinus;  // mid = (start + end) / 2, +- blend
+    int32_t start256, end256, startSq, endSq;                           // hard Luma and hard Point bounds
+    int32_t blend, span, midOffset, endPlusOffset, endMinusOffset;      // offsets from start, for angles
+    float stretchFactor;                                                // 1 / (1 + 0.033 |stretch|)
+    bool doubleY, squeezeX, squeezeY;  // the chooser option doubles vertical distances
     int32_t width, height;
-    ChooserTables *tables;  // the chooser's, formed as needed
+    mutable ChooserTables tables;  // a cache of the vector loops, not part of the settings
 };
 
 // True when the vector loops compute exactly what the plain ones do for this chooser: the range
 // and blend are small enough that no 32-bit value wraps and each ramp's quotient can be formed in
 // single precision (0 <= blend < 2^14, |start|, |end| < 2^24), and the centre is finite and within
 // 2^24 pixels. Every setting the parameters allow qualifies.
-bool ChooserKernelsApply(const ChooserRow &row);
+bool ChooserKernelsApply(const ChooserState &c);
 
 struct ChooserKernels {
-    // As PixelChooser::MaskPixels, WeightPixels, MaskRow, WeightRow; false when declined (nothing
-    // written).
-    bool (*maskPixels)(const ChooserRow &c, const PF_Pixel *row, uint8_t *mask, int32_t count);
-    bool (*weightPixels)(const ChooserRow &c, const PF_Pixel *row, int32_t *weights, int32_t count);
-    bool (*maskRow)(const ChooserRow &c, int32_t y, uint8_t *mask, int32_t count);
-    bool (*weightRow)(const ChooserRow &c, int32_t y, int32_t *weights, int32_t count);
+    // As PixelChooser::MaskPixels, WeightPixels, MaskRow, WeightRow, for `count` entries.
+    void (*maskPixels)(const ChooserState &c, const PF_Pixel *row, uint8_t *mask, int32_t count);
+    void (*weightPixels)(const ChooserState &c, const PF_Pixel *row, int32_t *weights, int32_t count);
+    void (*maskRow)(const ChooserState &c, int32_t y, uint8_t *mask, int32_t count);
+    void (*weightRow)(const ChooserState &c, int32_t y, int32_t *weights, int32_t count);
     // The value a measured mode's hard test compares, per pixel (Luma256 for Luma; the colour
     // distance from `color` for RGB Diff): for tests over every colour.
     void (*measure)(int32_t mode, PF_Pixel color, const PF_Pixel *row, int32_t *values, int32_t count);
 };
 
-// The loops of a level; null for the scalar level.
-const ChooserKernels *ChooserKernelsFor(SimdLevel level);
+// The plain loops: a complete table.
+ChooserKernels PlainChooserKernels();
 
-extern const ChooserKernels *const kChooserKernelsSse2;
-extern const ChooserKernels *const kChooserKernelsAvx2;
-extern const ChooserKernels *const kChooserKernelsAvx512;
+// Each replaces the entries its level runs faster (nothing where the level is compiled out).
+void OverrideWithSse2(ChooserKernels &k);
+void OverrideWithAvx2(ChooserKernels &k);
+void OverrideWithAvx512(ChooserKernels &k);
+
+// The plain table with the level's entries in place.
+ChooserKernels ChooserKernelsFor(SimdLevel level);
 
 }  // namespace orv
 

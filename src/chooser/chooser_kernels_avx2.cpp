@@ -5,29 +5,18 @@
 
 #include <immintrin.h>
 
-#include <cstring>
+#define ORV_CHOOSER_TARGET "avx2"
+#include "chooser/chooser_simd.h"
 
-#include "chooser/chooser_settings.h"
-#include "chooser/measures.h"
-#include "numeric/arctan_table.h"
-
-// Only file-local functions follow: nothing shared with other files is compiled for AVX2.
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+ORV_TARGET_BEGIN(ORV_CHOOSER_TARGET)
 
 namespace orv {
 namespace {
 
-using I = __m256i;
-using F = __m256;
-using M = __m256i;  // all ones in a chosen lane
-
-struct S {
+struct Avx2Lane {
+    using I = __m256i;
+    using F = __m256;
+    using M = __m256i;  // all ones in a chosen lane
     static constexpr int32_t kLanes = 8;
     static I Load(const void *p) { return _mm256_loadu_si256(static_cast<const __m256i *>(p)); }
     static void StoreInts(int32_t *p, I v) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v); }
@@ -106,24 +95,12 @@ struct S {
     };
 };
 
-#include "chooser/chooser_kernels_body.inc"
-
 }  // namespace
 
-const ChooserKernels *const kChooserKernelsAvx2 = &kKernels;
+void OverrideWithAvx2(ChooserKernels &k) { SimdChooser<Avx2Lane>::Override(k); }
 
 }  // namespace orv
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
-
-#else
-
-namespace orv {
-const ChooserKernels *const kChooserKernelsAvx2 = nullptr;
-}
+ORV_TARGET_END()
 
 #endif

@@ -3,12 +3,6 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 
-#include <cstring>
-
-#include "chooser/chooser_settings.h"
-#include "chooser/measures.h"
-#include "numeric/arctan_table.h"
-
 // gcc 12's AVX-512 intrinsics start some results from a deliberately undefined register, which its
 // own -Wuninitialized and -Wmaybe-uninitialized then report inside the header.
 #if !defined(__clang__)
@@ -17,23 +11,18 @@
 #endif
 #include <immintrin.h>
 
-// Only file-local functions follow: nothing shared with other files is compiled for AVX-512.
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi")
-#endif
+#define ORV_CHOOSER_TARGET "avx512f,avx512bw,avx512vl,avx512vbmi"
+#include "chooser/chooser_simd.h"
+
+ORV_TARGET_BEGIN(ORV_CHOOSER_TARGET)
 
 namespace orv {
 namespace {
 
-using I = __m512i;
-using F = __m512;
-using M = __mmask16;
-
-struct S {
+struct Avx512Lane {
+    using I = __m512i;
+    using F = __m512;
+    using M = __mmask16;
     static constexpr int32_t kLanes = 16;
     static I Load(const void *p) { return _mm512_loadu_si512(p); }
     static void StoreInts(int32_t *p, I v) { _mm512_storeu_si512(p, v); }
@@ -125,24 +114,12 @@ struct S {
     };
 };
 
-#include "chooser/chooser_kernels_body.inc"
-
 }  // namespace
 
-const ChooserKernels *const kChooserKernelsAvx512 = &kKernels;
+void OverrideWithAvx512(ChooserKernels &k) { SimdChooser<Avx512Lane>::Override(k); }
 
 }  // namespace orv
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
-
-#else
-
-namespace orv {
-const ChooserKernels *const kChooserKernelsAvx512 = nullptr;
-}
+ORV_TARGET_END()
 
 #endif

@@ -8,26 +8,18 @@
 
 #include <cstring>
 
-#include "chooser/chooser_settings.h"
-#include "chooser/measures.h"
-#include "numeric/arctan_table.h"
+#define ORV_CHOOSER_TARGET "sse2"
+#include "chooser/chooser_simd.h"
 
-// clang takes the target as a function attribute over the same region.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("sse2")
-#endif
+ORV_TARGET_BEGIN(ORV_CHOOSER_TARGET)
 
 namespace orv {
 namespace {
 
-using I = __m128i;
-using F = __m128;
-using M = __m128i;  // all ones in a chosen lane
-
-struct S {
+struct Sse2Lane {
+    using I = __m128i;
+    using F = __m128;
+    using M = __m128i;  // all ones in a chosen lane
     static constexpr int32_t kLanes = 4;
     static I Load(const void *p) { return _mm_loadu_si128(static_cast<const __m128i *>(p)); }
     static void StoreInts(int32_t *p, I v) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v); }
@@ -114,24 +106,12 @@ struct S {
     };
 };
 
-#include "chooser/chooser_kernels_body.inc"
-
 }  // namespace
 
-const ChooserKernels *const kChooserKernelsSse2 = &kKernels;
+void OverrideWithSse2(ChooserKernels &k) { SimdChooser<Sse2Lane>::Override(k); }
 
 }  // namespace orv
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
-
-#else
-
-namespace orv {
-const ChooserKernels *const kChooserKernelsSse2 = nullptr;
-}
+ORV_TARGET_END()
 
 #endif

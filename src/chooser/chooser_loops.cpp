@@ -1,28 +1,63 @@
-// The chooser's row operations. Each picks its case (mode, range kind, squeeze) once per row and
-// then runs the one row loop, FillRow, with the per-pixel value and test passed in as function
-// objects, so no loop is written twice and no inner loop tests the mode.
+// The chooser's plain row loops, the first entries of every level's table: the rules of
+// chooser_rules.h one pixel at a time. Each entry picks its case (mode, range kind, squeeze) once per
+// row and then runs one of two loops, over the pixels of a source row or the columns of a row.
 #include <cmath>
 
 #include "chooser/chooser_kernels.h"
+#include "chooser/chooser_rules.h"
 #include "chooser/measures.h"
-#include "chooser/pixel_chooser.h"
 #include "numeric/arctan_table.h"
-#include "support/simd_level.h"
 
 namespace orv {
 namespace {
 
-template <typename Out, typename PerPixel>
-void FillRow(Out *out, int32_t count, PerPixel perPixel) {
-    for (int32_t x = 0; x < count; ++x) out[x] = static_cast<Out>(perPixel(x));
-}
+// One pixel: the plain loops' lane (see chooser_rules.h), whose arithmetic is defined for every
+// setting: 32-bit values wrap, conversions clamp, a zero blend divides to 0.
+struct PlainLane {
+    using I = int32_t;
+    using F = float;
+    using M = bool;
+    static I Splat(int32_t v) { return v; }
+    static F SplatF(float v) { return v; }
+    static I As(I, int32_t v) { return v; }
+    static F As(F, int32_t v) { return static_cast<float>(v); }
+    static I Add(I a, I b) { return AddWrap(a, b); }
+    static I Sub(I a, I b) { return SubWrap(a, b); }
+    static I Min(I a, I b) { return IMin(a, b); }
+    template <class T>
+    static M Gt(T a, T b) { return a > b; }
+    template <class T>
+    static M Ge(T a, T b) { return a >= b; }
+    template <class T>
+    static M Lt(T a, T b) { return a < b; }
+    template <class T>
+    static M Le(T a, T b) { return a <= b; }
+    static M Eq(I a, I b) { return a == b; }
+    static M MAnd(M a, M b) { return a && b; }
+    static M MOr(M a, M b) { return a || b; }
+    static M MNot(M a) { return !a; }
+    static I Select(M m, I a, I b) { return m ? a : b; }
+    static F SelectF(M m, F a, F b) { return m ? a : b; }
+    static F ToFloat(I a) { return static_cast<float>(a); }
+    static F SubF(F a, F b) { return a - b; }
+    static I Trunc(F a) { return TruncToInt32(a); }
+    static I RampArgument(I v) { return v; }
+    static I RampArgument(F d) { return TruncToInt32(d); }
+    static F AbsF(F a) { return FAbs(a); }
+    static F MinF(F a, F b) { return FMin(a, b); }
+    static F MaxF(F a, F b) { return FMax(a, b); }
+    static I TruncTimes(F v, float c) { return TruncToInt32(static_cast<double>(v) * c); }
+    static F SquaredSum(F dx, double dySquared) { return static_cast<float>(static_cast<double>(dx) * dx + dySquared); }
+    static F SqrtF(F s) { return static_cast<float>(std::sqrt(static_cast<double>(s))); }
+    struct Ramp {
+        int32_t blend;
+        explicit Ramp(int32_t blend_) : blend(blend_) {}
+        I operator()(I n) const { return DivWrap(MulWrap(n, 256), blend); }
+    };
+    static I CircleOffset(I v, I start, I) { return WrapDegrees(SubWrap(v, start)); }
+};
 
-template <typename Value, typename Rule>
-auto Apply(Value value, Rule rule) {
-    return [value, rule](int32_t x) { return rule(value(x)); };
-}
-
-// ---- per-pixel values ----------------------------------------------------------------------------
+// ---- per-pixel values
 
 struct LumaSum {
     int32_t operator()(const PF_Pixel &p) const { return Luma256(p); }
@@ -52,54 +87,7 @@ struct DistanceFrom {
     int32_t operator()(const PF_Pixel &p) const { return ColorDistance(color, p); }
 };
 
-template <typename Measure>
-struct FromRow {
-    const PF_Pixel *row;
-    Measure measure;
-    int32_t operator()(int32_t x) const { return measure(row[x]); }
-};
-template <typename Measure>
-FromRow<Measure> Pixels(const PF_Pixel *row, Measure measure) {
-    return FromRow<Measure>{row, measure};
-}
-
-// The squeezed horizontal offset: the exact product truncated toward zero, back to float.
-inline float Squeeze(float offset, float factor) {
-    return static_cast<float>(TruncToInt32(static_cast<double>(offset) * factor));
-}
-
-template <bool SqueezeX>
-struct RectangleDistance {
-    float centerX, dy, factor;
-    float operator()(int32_t x) const {
-        float dx = FAbs(static_cast<float>(x) - centerX);
-        if (SqueezeX) dx = Squeeze(dx, factor);
-        return FMax(dx, dy);
-    }
-};
-
-// The squared distance: both squares (exact in double) summed in double, stored as a float. Hard
-// Point compares it with the squared bounds (no root); soft Point takes its root in double.
-template <bool SqueezeX, bool Root>
-struct PointDistance {
-    float centerX;
-    double dySquared;
-    float factor;
-    float operator()(int32_t x) const {
-        float dx = static_cast<float>(x) - centerX;
-        if (SqueezeX) dx = Squeeze(dx, factor);
-        const float s = static_cast<float>(static_cast<double>(dx) * dx + dySquared);
-        return Root ? static_cast<float>(std::sqrt(static_cast<double>(s))) : s;
-    }
-};
-
-// The last column is at distance 1 (width - x), the first at 0.
-struct EdgeDistance {
-    int32_t width;
-    float dy;
-    float operator()(int32_t x) const { return FMin(static_cast<float>(IMin(x, SubWrap(width, x))), dy); }
-};
-
+// The direction of column x from the centre, whole degrees.
 struct AngleOf {
     float centerX;
     int32_t dy;
@@ -108,337 +96,114 @@ struct AngleOf {
     }
 };
 
-// ---- selection and weight rules ---------------------------------------------------------------------
+// ---- walks
 
-// The range at a value's scale: integers for measured values, floats for distances (every
-// comparison of a distance is made against the integer field converted to float).
-template <typename T>
-struct Range {
-    T start, end, mid, startPlus, startMinus, endPlus, endMinus;
-};
-
-template <typename T>
-Range<T> RangeAs(const Range<int32_t> &r) {
-    return Range<T>{static_cast<T>(r.start),     static_cast<T>(r.end),        static_cast<T>(r.mid),
-                    static_cast<T>(r.startPlus), static_cast<T>(r.startMinus), static_cast<T>(r.endPlus),
-                    static_cast<T>(r.endMinus)};
-}
-
-// Ramps see integers: a distance is truncated toward zero first.
-inline int32_t RampArgument(int32_t v) { return v; }
-inline int32_t RampArgument(float d) { return TruncToInt32(d); }
-
-template <typename T>
-struct AboveEnd {
-    T end;
-    bool operator()(T v) const { return v > end; }
-};
-template <typename T>
-struct UpToEnd {
-    T end;
-    bool operator()(T v) const { return v <= end; }
-};
-template <typename T>
-struct Inside {
-    T start, end;
-    bool operator()(T v) const { return start <= v && v <= end; }
-};
-template <typename T>
-struct Outside {
-    T start, end;
-    bool operator()(T v) const { return v < start || v > end; }
-};
-
-template <typename T>
-struct WeightAboveEnd {
-    Range<T> at;
-    Range<int32_t> ramp;
-    int32_t operator()(T v) const {
-        if (v > at.endPlus) return 256;
-        if (v > at.end) return RampUp(ramp.end, RampArgument(v), ramp.endPlus);
-        return 0;
+// The pixels of a source row.
+struct PixelWalk {
+    using Lane = PlainLane;
+    const PF_Pixel *row;
+    int32_t count;
+    template <class Value, class Rule>
+    void Mask(uint8_t *mask, Value value, Rule rule) const {
+        for (int32_t x = 0; x < count; ++x) mask[x] = rule(value(row[x])) ? 1 : 0;
     }
-};
-template <typename T>
-struct WeightUpToEnd {
-    Range<T> at;
-    Range<int32_t> ramp;
-    int32_t operator()(T v) const {
-        if (v <= at.endMinus) return 256;
-        if (v <= at.end) return RampDown(ramp.endMinus, RampArgument(v), ramp.end);
-        return 0;
-    }
-};
-// When 2 x blend exceeds the span the ramps meet at mid; from mid up the upper one applies.
-template <typename T>
-struct WeightInside {
-    Range<T> at;
-    Range<int32_t> ramp;
-    int32_t operator()(T v) const {
-        if (v < at.start || v > at.end) return 0;
-        if (at.startPlus <= v && v <= at.endMinus) return 256;
-        if (v >= at.mid) return RampDown(ramp.endMinus, RampArgument(v), ramp.end);
-        return RampUp(ramp.start, RampArgument(v), ramp.startPlus);
-    }
-};
-template <typename T>
-struct WeightOutside {
-    Range<T> at;
-    Range<int32_t> ramp;
-    int32_t operator()(T v) const {
-        if (at.start <= v && v <= at.end) return 0;
-        if (at.startMinus < v && v < at.endPlus) {
-            if (v >= at.mid) return RampUp(ramp.end, RampArgument(v), ramp.endPlus);
-            return RampDown(ramp.startMinus, RampArgument(v), ramp.start);
-        }
-        return 256;
+    template <class Value, class Rule>
+    void Weigh(int32_t *weights, Value value, Rule rule) const {
+        for (int32_t x = 0; x < count; ++x) weights[x] = rule(value(row[x]));
     }
 };
 
-// Angles on the circle, as offsets w = WrapDegrees(v - start) in 0..360.
-struct AngleRange {
-    int32_t start, span, blend, midOffset, endPlusOffset, endMinusOffset;
-    int32_t Offset(int32_t v) const { return WrapDegrees(SubWrap(v, start)); }
-};
-
-// The end angle itself is not chosen by the hard tests.
-struct InAngleRange {
-    AngleRange r;
-    bool operator()(int32_t v) const { return r.Offset(v) < r.span; }
-};
-struct OutAngleRange {
-    AngleRange r;
-    bool operator()(int32_t v) const { return !(r.Offset(v) < r.span); }
-};
-struct WeightHueInside {
-    AngleRange r;
-    int32_t operator()(int32_t v) const {
-        const int32_t w = r.Offset(v);
-        if (w > r.span) return 0;
-        if (r.blend <= w && w <= r.endMinusOffset) return 256;
-        if (w >= r.midOffset) return RampDown(r.endMinusOffset, w, r.span);
-        return RampUp(0, w, r.blend);
+// The column numbers of a row.
+struct ColumnWalk {
+    using Lane = PlainLane;
+    int32_t count;
+    template <class Value, class Rule>
+    void Mask(uint8_t *mask, Value value, Rule rule) const {
+        for (int32_t x = 0; x < count; ++x) mask[x] = rule(value(x)) ? 1 : 0;
     }
-};
-// Reverse on: the weight rises from 0 over `blend` degrees past the end and, mirroring that, falls
-// to 0 over the `blend` degrees before the start, so neither bound of the range is a hard edge.
-// Where the two ramps overlap the upper one wins.
-struct WeightHueOutside {
-    AngleRange r;
-    int32_t operator()(int32_t v) const {
-        const int32_t w = r.Offset(v);
-        if (w <= r.span) return 0;
-        if (w < r.endPlusOffset) return RampUp(r.span, w, r.endPlusOffset);
-        const int32_t lowerRampStart = SubWrap(360, r.blend);
-        if (w > lowerRampStart) return RampDown(lowerRampStart, w, 360);
-        return 256;
+    template <class Value, class Rule>
+    void Weigh(int32_t *weights, Value value, Rule rule) const {
+        for (int32_t x = 0; x < count; ++x) weights[x] = rule(value(x));
     }
 };
 
-// ---- per-row dispatch -----------------------------------------------------------------------------
+// ---- entries
 
-template <typename T, typename Value>
-void MaskByKind(uint8_t *mask, int32_t count, int32_t kind, T start, T end, Value value) {
-    switch (kind) {
-        case kAboveEnd: FillRow(mask, count, Apply(value, AboveEnd<T>{end})); break;
-        case kUpToEnd: FillRow(mask, count, Apply(value, UpToEnd<T>{end})); break;
-        case kInside: FillRow(mask, count, Apply(value, Inside<T>{start, end})); break;
-        case kOutside: FillRow(mask, count, Apply(value, Outside<T>{start, end})); break;
-    }
-}
-
-template <typename T, typename Value>
-void WeighByKind(int32_t *weights, int32_t count, int32_t kind, const Range<int32_t> &range, Value value) {
-    const Range<T> at = RangeAs<T>(range);
-    switch (kind) {
-        case kAboveEnd: FillRow(weights, count, Apply(value, WeightAboveEnd<T>{at, range})); break;
-        case kUpToEnd: FillRow(weights, count, Apply(value, WeightUpToEnd<T>{at, range})); break;
-        case kInside: FillRow(weights, count, Apply(value, WeightInside<T>{at, range})); break;
-        case kOutside: FillRow(weights, count, Apply(value, WeightOutside<T>{at, range})); break;
-    }
-}
-
-// Hue and Angle always have kind Inside or Outside.
-template <typename Value>
-void MaskByAngle(uint8_t *mask, int32_t count, int32_t kind, const AngleRange &range, Value value) {
-    if (kind == kOutside)
-        FillRow(mask, count, Apply(value, OutAngleRange{range}));
-    else
-        FillRow(mask, count, Apply(value, InAngleRange{range}));
-}
-
-template <typename Value>
-void WeighByAngle(int32_t *weights, int32_t count, int32_t kind, const AngleRange &range, Value value) {
-    if (kind == kOutside)
-        FillRow(weights, count, Apply(value, WeightHueOutside{range}));
-    else
-        FillRow(weights, count, Apply(value, WeightHueInside{range}));
-}
-
-// What the geometric modes need of the chooser.
-struct Geometry {
-    int32_t mode;
-    float centerX, centerY, factor;
-    bool doubleY, squeezeX, squeezeY;
-    int32_t width, height;
-};
-
-// Rectangle, Point and Edge: computes the row's vertical term once and calls use(distance), where
-// distance(x) is the value compared with the range (hard Point: the squared distance).
-template <bool Root, typename Use>
-void WithDistances(const Geometry &g, int32_t y, Use use) {
-    switch (g.mode) {
-        case kChooseRectangle: {
-            float dy = FAbs(static_cast<float>(y) - g.centerY);
-            if (g.doubleY) dy = dy * 2.0f;
-            if (g.squeezeY) dy = dy * g.factor;
-            if (g.squeezeX)
-                use(RectangleDistance<true>{g.centerX, dy, g.factor});
-            else
-                use(RectangleDistance<false>{g.centerX, dy, g.factor});
-            break;
-        }
-        case kChoosePoint: {
-            float dy = static_cast<float>(y) - g.centerY;
-            if (g.doubleY) dy = dy * 2.0f;
-            if (g.squeezeY) dy = dy * g.factor;
-            const double dySquared = static_cast<double>(dy) * dy;
-            if (g.squeezeX)
-                use(PointDistance<true, Root>{g.centerX, dySquared, g.factor});
-            else
-                use(PointDistance<false, Root>{g.centerX, dySquared, g.factor});
-            break;
-        }
-        case kChooseEdge: {
-            float dy = static_cast<float>(IMin(y, SubWrap(g.height, y)));
-            if (g.doubleY) dy = dy * 2.0f;
-            use(EdgeDistance{g.width, dy});
-            break;
-        }
-        default: break;
-    }
-}
-
-AngleOf AnglesOfRow(const Geometry &g, int32_t y) {
-    float dy = static_cast<float>(y) - g.centerY;
-    if (g.doubleY) dy = dy * 2.0f;
-    return AngleOf{g.centerX, TruncToInt32(dy)};
-}
-
-// The vector row loops of the level in force, or null.
-const ChooserKernels *Kernels() { return ChooserKernelsFor(ActiveSimdLevel()); }
-
-}  // namespace
-
-ChooserRow PixelChooser::RowState() const {
-    ChooserRow r;
-    r.mode = mode, r.kind = rangeKind;
-    r.start = start, r.end = end, r.mid = mid;
-    r.startPlus = startPlus, r.startMinus = startMinus, r.endPlus = endPlus, r.endMinus = endMinus;
-    r.start256 = start256, r.end256 = end256, r.startSq = startSq, r.endSq = endSq;
-    r.blend = blend, r.span = span, r.midOffset = midOffset;
-    r.endPlusOffset = endPlusOffset, r.endMinusOffset = endMinusOffset;
-    r.color = color;
-    r.centerX = centerX, r.centerY = centerY, r.stretchFactor = stretchFactor;
-    r.doubleY = chooserOption != 0, r.squeezeX = squeezeX != 0, r.squeezeY = squeezeY != 0;
-    r.width = width, r.height = height;
-    r.tables = &tables;
-    return r;
-}
-
-void PixelChooser::MaskPixels(const PF_Pixel *row) {
-    if (!valid || !measured || !row) return;
-    const int32_t count = width > 0 ? width : 0;
-    if (const ChooserKernels *k = Kernels())
-        if (k->maskPixels(RowState(), row, mask, count)) return;
-    const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
+void MaskPixels(const ChooserState &c, const PF_Pixel *row, uint8_t *mask, int32_t count) {
+    const PixelWalk walk{row, count};
     const auto Mask = [&](int32_t low, int32_t high, auto values) {
-        MaskByKind(mask, count, rangeKind, low, high, values);
+        MaskByKind(walk, mask, c.kind, low, high, values);
     };
-    switch (mode) {
-        case kChooseLuma: Mask(start256, end256, Pixels(row, LumaSum{})); break;
-        case kChooseRed: Mask(start, end, Pixels(row, RedOf{})); break;
-        case kChooseGreen: Mask(start, end, Pixels(row, GreenOf{})); break;
-        case kChooseBlue: Mask(start, end, Pixels(row, BlueOf{})); break;
-        case kChooseAlpha: Mask(start, end, Pixels(row, AlphaOf{})); break;
-        case kChooseSaturation: Mask(start, end, Pixels(row, SaturationOf{})); break;
-        case kChooseHue: MaskByAngle(mask, count, rangeKind, angles, Pixels(row, HueOf{})); break;
-        case kChooseLightness: Mask(start, end, Pixels(row, LightnessOf{})); break;
-        case kChooseRgbDiff: Mask(start, end, Pixels(row, DistanceFrom{color})); break;
+    switch (c.settings.mode) {
+        case kChooseLuma: Mask(c.start256, c.end256, LumaSum{}); break;
+        case kChooseRed: Mask(c.start, c.end, RedOf{}); break;
+        case kChooseGreen: Mask(c.start, c.end, GreenOf{}); break;
+        case kChooseBlue: Mask(c.start, c.end, BlueOf{}); break;
+        case kChooseAlpha: Mask(c.start, c.end, AlphaOf{}); break;
+        case kChooseSaturation: Mask(c.start, c.end, SaturationOf{}); break;
+        case kChooseHue: MaskByAngle(walk, mask, c, HueOf{}); break;
+        case kChooseLightness: Mask(c.start, c.end, LightnessOf{}); break;
+        case kChooseRgbDiff: Mask(c.start, c.end, DistanceFrom{c.settings.color}); break;
         default: break;
     }
 }
 
 // Luma and the channel bytes are already 0..255 (their low 8 bits); Saturation, Lightness and the
 // colour distance (up to 595) are compared whole.
-void PixelChooser::WeightPixels(const PF_Pixel *row) {
-    if (!valid || !measured || !row) return;
-    const int32_t count = width > 0 ? width : 0;
-    if (const ChooserKernels *k = Kernels())
-        if (k->weightPixels(RowState(), row, weights, count)) return;
-    const Range<int32_t> range{start, end, mid, startPlus, startMinus, endPlus, endMinus};
-    const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
-    const auto Weigh = [&](auto values) { WeighByKind<int32_t>(weights, count, rangeKind, range, values); };
-    switch (mode) {
-        case kChooseLuma: Weigh(Pixels(row, LumaByte{})); break;
-        case kChooseRed: Weigh(Pixels(row, RedOf{})); break;
-        case kChooseGreen: Weigh(Pixels(row, GreenOf{})); break;
-        case kChooseBlue: Weigh(Pixels(row, BlueOf{})); break;
-        case kChooseAlpha: Weigh(Pixels(row, AlphaOf{})); break;
-        case kChooseSaturation: Weigh(Pixels(row, SaturationOf{})); break;
-        case kChooseHue: WeighByAngle(weights, count, rangeKind, angles, Pixels(row, HueOf{})); break;
-        case kChooseLightness: Weigh(Pixels(row, LightnessOf{})); break;
-        case kChooseRgbDiff: Weigh(Pixels(row, DistanceFrom{color})); break;
+void WeightPixels(const ChooserState &c, const PF_Pixel *row, int32_t *weights, int32_t count) {
+    const PixelWalk walk{row, count};
+    const auto Weigh = [&](auto values) { WeighByKind<int32_t>(walk, weights, c, values); };
+    switch (c.settings.mode) {
+        case kChooseLuma: Weigh(LumaByte{}); break;
+        case kChooseRed: Weigh(RedOf{}); break;
+        case kChooseGreen: Weigh(GreenOf{}); break;
+        case kChooseBlue: Weigh(BlueOf{}); break;
+        case kChooseAlpha: Weigh(AlphaOf{}); break;
+        case kChooseSaturation: Weigh(SaturationOf{}); break;
+        case kChooseHue: WeighByAngle(walk, weights, c, HueOf{}); break;
+        case kChooseLightness: Weigh(LightnessOf{}); break;
+        case kChooseRgbDiff: Weigh(DistanceFrom{c.settings.color}); break;
         default: break;
     }
 }
 
-void PixelChooser::MaskRow(int32_t y) {
-    if (!valid || !geometric) return;
-    const int32_t count = width > 0 ? width : 0;
-    if (const ChooserKernels *k = Kernels())
-        if (k->maskRow(RowState(), y, mask, count)) return;
-    const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
-    const Geometry g{mode, centerX, centerY, stretchFactor, chooserOption != 0, squeezeX != 0, squeezeY != 0,
-                     width, height};
-    if (mode == kChooseAngle) {
-        MaskByAngle(mask, count, rangeKind, angles, AnglesOfRow(g, y));
-        return;
+void MaskRow(const ChooserState &c, int32_t y, uint8_t *mask, int32_t count) {
+    if (c.settings.mode == kChooseAngle)
+        MaskByAngle(ColumnWalk{count}, mask, c, AngleOf{c.settings.centerX, AngleRowOffset<PlainLane>(c, y)});
+    else
+        WithDistances<PlainLane, false>(c, y, MaskDistances<ColumnWalk>{ColumnWalk{count}, c, mask});
+}
+
+void WeightRow(const ChooserState &c, int32_t y, int32_t *weights, int32_t count) {
+    if (c.settings.mode == kChooseAngle)
+        WeighByAngle(ColumnWalk{count}, weights, c, AngleOf{c.settings.centerX, AngleRowOffset<PlainLane>(c, y)});
+    else
+        WithDistances<PlainLane, true>(c, y, WeighDistances<ColumnWalk>{ColumnWalk{count}, c, weights});
+}
+
+// The measure as a rule of its own: the value itself.
+struct Same {
+    int32_t operator()(int32_t v) const { return v; }
+};
+
+void Measure(int32_t mode, PF_Pixel color, const PF_Pixel *row, int32_t *values, int32_t count) {
+    const PixelWalk walk{row, count};
+    switch (mode) {
+        case kChooseLuma: walk.Weigh(values, LumaSum{}, Same{}); break;
+        case kChooseRed: walk.Weigh(values, RedOf{}, Same{}); break;
+        case kChooseGreen: walk.Weigh(values, GreenOf{}, Same{}); break;
+        case kChooseBlue: walk.Weigh(values, BlueOf{}, Same{}); break;
+        case kChooseAlpha: walk.Weigh(values, AlphaOf{}, Same{}); break;
+        case kChooseSaturation: walk.Weigh(values, SaturationOf{}, Same{}); break;
+        case kChooseHue: walk.Weigh(values, HueOf{}, Same{}); break;
+        case kChooseLightness: walk.Weigh(values, LightnessOf{}, Same{}); break;
+        case kChooseRgbDiff: walk.Weigh(values, DistanceFrom{color}, Same{}); break;
+        default: break;
     }
-    // Hard Point compares squares, the others distances; always as floats.
-    const float low = static_cast<float>(mode == kChoosePoint ? startSq : start);
-    const float high = static_cast<float>(mode == kChoosePoint ? endSq : end);
-    WithDistances<false>(g, y, [&](auto distance) { MaskByKind(mask, count, rangeKind, low, high, distance); });
 }
 
-void PixelChooser::WeightRow(int32_t y) {
-    if (!valid || !geometric) return;
-    const int32_t count = width > 0 ? width : 0;
-    if (const ChooserKernels *k = Kernels())
-        if (k->weightRow(RowState(), y, weights, count)) return;
-    const Range<int32_t> range{start, end, mid, startPlus, startMinus, endPlus, endMinus};
-    const AngleRange angles{start, span, blend, midOffset, endPlusOffset, endMinusOffset};
-    const Geometry g{mode, centerX, centerY, stretchFactor, chooserOption != 0, squeezeX != 0, squeezeY != 0,
-                     width, height};
-    if (mode == kChooseAngle) {
-        WeighByAngle(weights, count, rangeKind, angles, AnglesOfRow(g, y));
-        return;
-    }
-    WithDistances<true>(g, y, [&](auto distance) {
-        WeighByKind<float>(weights, count, rangeKind, range, distance);
-    });
-}
+}  // namespace
 
-void PixelChooser::FillWeights() {
-    if (!valid) return;
-    FillRow(weights, width > 0 ? width : 0, [](int32_t) { return 256; });
-}
-
-// (w x k) >> 8 with the product wrapped to 32 bits and the shift arithmetic, as a 32-bit register does.
-void PixelChooser::ScaleWeights(int32_t k) {
-    if (!valid) return;
-    int32_t *w = weights;
-    FillRow(w, width > 0 ? width : 0, [w, k](int32_t x) { return ShiftRight8(MulWrap(w[x], k)); });
-}
+ChooserKernels PlainChooserKernels() { return ChooserKernels{MaskPixels, WeightPixels, MaskRow, WeightRow, Measure}; }
 
 }  // namespace orv

@@ -33,7 +33,7 @@ public:
 
     // Row operations: each writes all `width` entries of its buffer, choosing its case from the mode
     // and range kind once per row. Called for a mode outside their class they leave the buffer as is.
-    // At a vector SIMD level the level's row loops run (same results), where they apply.
+    // The row loops of the SIMD level in force run them (the same results at every level).
     void MaskPixels(const PF_Pixel *row);  // measured modes, hard: mask from the source row
     void MaskRow(int32_t y);               // geometric modes, hard: mask for row y
     void WeightPixels(const PF_Pixel *row);  // measured modes, soft
@@ -42,47 +42,24 @@ public:
     void ScaleWeights(int32_t k);            // w = (w * k) >> 8, arithmetic shift
 
     // Derived state, readable for tests and tools.
-    int32_t Mode() const { return mode; }
-    int32_t Kind() const { return rangeKind; }
-    int32_t Width() const { return width; }
-    int32_t Height() const { return height; }
+    int32_t Mode() const { return state.settings.mode; }
+    int32_t Kind() const { return state.kind; }
+    int32_t Width() const { return state.width; }
+    int32_t Height() const { return state.height; }
 
 private:
-    // What the vector row loops need, from the fields below.
-    ChooserRow RowState() const;
+    // The entries passed to the row loops: none for a frame whose width reads negative.
+    int32_t Count() const { return state.width > 0 ? state.width : 0; }
 
+    ChooserState state;
     uint8_t chooserOption;
-    float centerY, centerX;
-    const WorldImage *source;
-    int32_t mode;
-    int32_t rangeKind;
     uint8_t *mask;
     int32_t *weights;
     uint8_t valid;
-    float rangeStart, rangeEnd;
-    float stretch;
-    uint8_t squeezeY;
-    uint8_t squeezeX;
-    float stretchFactor;
-    int32_t blend;
-    int32_t width, height;
-    int32_t start, end;
-    int32_t mid;
-    int32_t endPlus, endMinus;
-    int32_t startPlus, startMinus;
-    int32_t span;
-    int32_t midOffset;
-    int32_t endPlusOffset, endMinusOffset;
-    int32_t start256, end256;
-    int32_t startSq, endSq;
-    PF_Pixel color;
-    uint8_t reverse;
     uint8_t chooseAll;
     uint8_t measured;
     uint8_t soft;
     uint8_t geometric;
-    // The vector loops' tables for this chooser (formed on first use; not part of its settings).
-    mutable ChooserTables tables;
 };
 
 }  // namespace orv
