@@ -20,15 +20,14 @@ namespace {
 // rendered by 8 threads at once, each host with its own records, as a host with threaded rendering does.
 TEST(Render, EveryLevelMatchesTheReferenceOnEightThreads) {
     for (orv::SimdLevel level : orvtest::Levels()) {
-        constexpr int kThreads = 8;
         orvtest::ForcedLevel forced(level);
         std::vector<std::unique_ptr<aehost::Host>> hosts;  // set up on this thread, as hosts do
-        for (int t = 0; t < kThreads; ++t) hosts.push_back(orvtest::ReadyHost(orvtest::FaultModule()));
+        for (int t = 0; t < 8; ++t) hosts.push_back(orvtest::ReadyHost(orvtest::FaultModule()));
         std::atomic<int> failures{0};
         std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t)
+        for (int t = 0; t < 8; ++t)
             threads.emplace_back([&, t] {
-                for (int run = t; run < 14 * 8 * 6 && failures == 0; run += kThreads) {
+                for (int run = t; run < 14 * 8 * 6 && failures == 0; run += 8) {
                     std::mt19937 rng(424242 + run);
                     const bool wide = run % 37 == 0;
                     const int32_t width = wide ? 190 + run % 67 : 1 + run % 67, height = 1 + int32_t(rng() % (wide ? 13 : 9));

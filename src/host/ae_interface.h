@@ -411,6 +411,8 @@ enum {
     PF_OutFlag_DISPLAY_ERROR_MESSAGE = 256
 };
 
+enum { PF_OutFlag2_SUPPORTS_THREADED_RENDERING = 1 << 27 };
+
 enum {
     PF_Err_NONE = 0,
     PF_Err_OUT_OF_MEMORY = 4,
