@@ -96,16 +96,6 @@ TEST(Entry, RegistersFourteenParametersAppended) {
     EXPECT_EQ(failing.OutData().num_params, 15);
 }
 
-TEST(Entry, CommandsWithoutHandlerLeaveOutDataUnchanged) {
-    for (PF_Cmd command : {2, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 16, 17, 40, -1}) {
-        Host host(ShippedModule().Entry());
-        std::memset(&host.OutData(), 0xA5, sizeof(PF_OutData));
-        const PF_OutData before = host.OutData();
-        host.Call(command);
-        EXPECT_TRUE(std::memcmp(&before, &host.OutData(), sizeof before) == 0 && host.Calls().empty()) << command;
-    }
-}
-
 // The render clears the whole output to transparent black first; when that fill fails the render
 // ends there, the output untouched and nothing reported.
 TEST(Entry, RenderStartsByClearingTheOutput) {

@@ -15,9 +15,8 @@ using aehost::Image;
 namespace {
 
 // Every chooser choice x range shape at every level, a channel choice and a mix in turn, on frames of
-// every width 1..67 with padded rows (and some wider), every third with a value far out of range,
-// every fourth rendered at half resolution (the geometric ranges scale with the frame, not the layer);
-// rendered by 8 threads at once, each host with its own records, as a host with threaded rendering does.
+// every width 1..67 with padded rows (some wider), every third with a value far out of range, every
+// fourth at half resolution; by 8 threads at once, each host with its own records (threaded rendering).
 TEST(Render, EveryLevelMatchesTheReferenceOnEightThreads) {
     for (orv::SimdLevel level : orvtest::Levels()) {
         orvtest::ForcedLevel forced(level);
