@@ -8,6 +8,7 @@
 //                [--levels=scalar,sse2,avx2,avx512]
 #include <benchmark/benchmark.h>
 
+#include <dlfcn.h>
 #include <time.h>
 
 #include <algorithm>
@@ -264,6 +265,31 @@ void ThreadedRender(benchmark::State &state, const FrameSpec &frameSpec, const R
     if (failed) state.SkipWithError("render failed");
 }
 
+#ifdef ORV_FREI0R_PATH
+// The frei0r plug-in's f0r_update on the frame (Brightness 20, hard "All"), its two pixel-order
+// conversions included, as ffmpeg or MLT calls it.
+void Frei0rUpdate(benchmark::State &state, const FrameSpec &frameSpec) {
+    void *plugin = dlopen(ORV_FREI0R_PATH, RTLD_NOW | RTLD_LOCAL);
+    auto construct = reinterpret_cast<void *(*)(unsigned, unsigned)>(plugin ? dlsym(plugin, "f0r_construct") : nullptr);
+    auto set = reinterpret_cast<void (*)(void *, void *, int)>(plugin ? dlsym(plugin, "f0r_set_param_value") : nullptr);
+    auto update = reinterpret_cast<void (*)(void *, double, const uint32_t *, uint32_t *)>(
+        plugin ? dlsym(plugin, "f0r_update") : nullptr);
+    auto destruct = reinterpret_cast<void (*)(void *)>(plugin ? dlsym(plugin, "f0r_destruct") : nullptr);
+    const Image &in = FrameFor(frameSpec);
+    void *instance = construct && set && update && destruct ? construct(in.width, in.height) : nullptr;
+    if (!instance) {
+        state.SkipWithError("cannot load the frei0r plug-in");
+        return;
+    }
+    double brightness = 0.6;  // 0..1 over -100..100
+    set(instance, &brightness, 0);
+    std::vector<uint32_t> rgba(static_cast<size_t>(in.width) * in.height), out(rgba.size());
+    for (int32_t y = 0; y < in.height; ++y) std::memcpy(&rgba[size_t(y) * in.width], in.Row(y), size_t(in.width) * 4);
+    TimedAgainstMemcpy(state, in, [&] { update(instance, 0.0, rgba.data(), out.data()); });
+    destruct(instance);
+}
+#endif
+
 // ---- passes on their own, through the core library -------------------------------------------------
 
 struct Views {
@@ -467,6 +493,9 @@ int main(int argc, char **argv) {
                     ->Unit(benchmark::kMillisecond);
             }
         }
+#ifdef ORV_FREI0R_PATH
+        benchmark::RegisterBenchmark((f + "frei0r/update_all").c_str(), Frei0rUpdate, frameSpec)->Unit(benchmark::kMillisecond);
+#endif
         LoadModule(ORV_MODULE_PATH), FrameFor(frameSpec);
         for (const RenderCase &c : {cases[0], cases[cases.size() - 1]})
             benchmark::RegisterBenchmark((f + "threads/" + c.name).c_str(), ThreadedRender, frameSpec, c)
