@@ -59,7 +59,7 @@ void RenderOnThread(int thread, std::vector<std::string> *failures) {
 }
 
 TEST(Frei0r, FourInstancesAtOnceMatchTheModule) {
-    ASSERT_NE(F0R(f0r_construct), nullptr) << dlerror();
+    ASSERT_TRUE(F0R(f0r_construct) && orvtest::ShippedModule().Entry()) << dlerror();  // loaded before the threads
     std::vector<std::string> failures[4];
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) threads.emplace_back(RenderOnThread, t, &failures[t]);
