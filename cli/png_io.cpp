@@ -1,5 +1,6 @@
 #include "png_io.h"
 
+#include <algorithm>
 #include <png.h>
 
 #include <cerrno>
@@ -207,13 +208,20 @@ PngTags WritableTags(const PngTags &tags, std::string *dropped) {
     kept.iccName.clear();
     kept.iccProfile.clear();
     *dropped = "ICC profile \"" + tags.iccName + "\" (libpng refuses to write it: " + reason + ")";
-    // libpng names the profile an sRGB one only when it recognises it; the sRGB chunk then says the same
-    // with the intent the profile's header gives (bytes 64-67).
-    if (!kept.hasSrgb && reason.find("sRGB") != std::string::npos && tags.iccProfile.size() >= 68) {
+    // libpng's words name the profile an sRGB one only when it recognises it (read past the profile's own
+    // name, which may say anything); the sRGB chunk then says the same with the intent the profile's header
+    // gives (bytes 64-67), and the gamma and primaries a reader takes from that chunk.
+    const std::string named = "profile '" + tags.iccName + "': ";
+    const std::string words = reason.compare(0, named.size(), named) == 0 ? reason.substr(named.size()) : reason;
+    if (!kept.hasSrgb && words.find("sRGB") != std::string::npos && tags.iccProfile.size() >= 68) {
         const uint8_t *intent = tags.iccProfile.data() + 64;
         uint32_t value = uint32_t(intent[0]) << 24 | uint32_t(intent[1]) << 16 | uint32_t(intent[2]) << 8 | intent[3];
         kept.hasSrgb = true;
         kept.srgbIntent = value <= 3 ? static_cast<int>(value) : 0;
+        kept.hasGamma = kept.hasChrm = true;
+        kept.gamma = 45455;
+        const int32_t d65AndPrimaries[8] = {31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000};
+        std::copy(d65AndPrimaries, d65AndPrimaries + 8, kept.chrm);
     }
     if (kept.hasSrgb) *dropped += "; the sRGB chunk stands for it there";
     return kept;

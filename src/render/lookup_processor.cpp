@@ -115,7 +115,7 @@ void LookupProcessor::RunWeighted() {
     const int32_t columns = Columns();
     // The kernel scales the weights by the mix as ScaleWeights would. Mode All needs no buffer: its
     // weight 256, scaled, is 256 - mixWeight for every pixel.
-    const int32_t uniform = chooser->IsAll() ? 256 - mixWeight : 0;
+    const int32_t uniform = chooser->IsAll() ? HeldWeight(256 - mixWeight) : 0;
     ForEachRow(*source, *destination, Rows(), [&](const PF_Pixel *s, PF_Pixel *d, int32_t y) {
         const int32_t *weights = WeightsFor(*chooser, s, y);
         kernels.weighted(plan, s, d, weights, uniform, mixWeight != 0, 256 - mixWeight, columns);

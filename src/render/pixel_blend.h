@@ -32,6 +32,9 @@ inline PF_Pixel WeighPixel(const PF_Pixel &a, const PF_Pixel &b, int32_t w) {
     return blended;
 }
 
+// A weight held to 0..256, which takes the same pixels (256 and above whole, 0 and below none).
+inline int32_t HeldWeight(int32_t w) { return w < 0 ? 0 : w > 256 ? 256 : w; }
+
 // |source - destination|, the larger byte less the smaller.
 inline uint8_t AbsoluteDifference(uint8_t source, uint8_t destination) {
     return source < destination ? static_cast<uint8_t>(destination - source)
