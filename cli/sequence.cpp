@@ -1,0 +1,127 @@
+#include "sequence.h"
+
+#include <OpenImageIO/filesystem.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <future>
+#include <vector>
+
+#include "image_io.h"
+#include "progress.h"
+
+namespace orvcli {
+
+bool ParseFrameRange(const std::string &text, FrameRange *range, std::string *error) {
+    // Strictly A-B or A-BxS (OpenImageIO's enumerate_sequence also takes lists, reversed and
+    // complementary ranges, which a farm's chunk never is, and says nothing about what is wrong).
+    size_t at = 0;
+    auto number = [&](long long *v) {
+        size_t start = at;
+        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) && at - start < 9) ++at;
+        *v = at > start ? std::stoll(text.substr(start, at - start)) : -1;
+        return at > start;
+    };
+    bool ok = number(&range->first);
+    range->last = range->first, range->step = 1;
+    if (ok && at < text.size() && text[at] == '-') ++at, ok = number(&range->last);
+    if (ok && at < text.size() && text[at] == 'x') ++at, ok = number(&range->step);
+    if (!ok || at != text.size() || range->last < range->first || range->step < 1) {
+        *error = "--frames " + text + ": expected FIRST-LAST or FIRST-LASTxSTEP, frame numbers from 0 with FIRST <= LAST "
+                 "and STEP >= 1, for example --frames 1001-1100 or --frames 0-99x4";
+        return false;
+    }
+    range->given = true;
+    return true;
+}
+
+std::string FramePattern(const std::string &name) {
+    if (name.find_first_of("#@%") == std::string::npos) return "";
+    // OpenImageIO reads one # as four digits; here every # is one digit, as @ is.
+    std::string ats = name, pattern, framespec;
+    for (char &c : ats)
+        if (c == '#') c = '@';
+    if (!OIIO::Filesystem::parse_pattern(ats.c_str(), 0, pattern, framespec) || !framespec.empty()) return "";
+    return pattern.find('%') == std::string::npos ? "" : pattern;
+}
+
+std::string FrameName(const std::string &pattern, long long n) {
+    std::vector<std::string> names;
+    OIIO::Filesystem::enumerate_file_sequence(pattern, {static_cast<int>(n)}, names);
+    return names.empty() ? "" : names[0];
+}
+
+Outcome RenderStill(const std::string &input, const Still &still, const std::string &output, FrameJob &job) {
+    const bool quiet = job.warned;  // a sequence warns for its first frame alone
+    job.warned = job.warned || !still.conversion.empty();
+    if (!still.conversion.empty() && !quiet)
+        std::fprintf(stderr, "orvane: warning: %s has %s\n", input.c_str(), still.conversion.c_str());
+    aehost::Image result;
+    Outcome outcome = job.frame(still.image, result);
+    if (!outcome.ok()) return outcome;
+    std::string dropped, error;
+    if (!WriteStill(output, result, still.tags, job.grey, &dropped, &error)) return Outcome::Fail(2, error);
+    job.warned = job.warned || !dropped.empty();
+    if (!dropped.empty() && !quiet)
+        std::fprintf(stderr, "orvane: warning: %s was written without %s's %s\n", output.c_str(), input.c_str(), dropped.c_str());
+    return Outcome::Ok();
+}
+
+Outcome RunStill(const std::string &input, const std::string &output, FrameJob &job) {
+    Still still;
+    std::string error;
+    if (!ReadStill(input, &still, &error)) return Outcome::Fail(2, error);
+    return RenderStill(input, still, output, job);
+}
+
+Outcome RunStillSequence(const std::string &input, const std::string &output, const FrameRange &range, FrameJob &job) {
+    std::vector<long long> frames;
+    if (range.given) {
+        for (long long n = range.first; n <= range.last; n += range.step) frames.push_back(n);
+    } else {
+        std::vector<int> found;
+        std::vector<std::string> names;
+        const std::string scanned = input.find('/') == std::string::npos ? "./" + input : input;  // names a folder
+        OIIO::Filesystem::scan_for_matching_filenames(scanned, found, names);
+        long long first = -1, last = -1;
+        for (size_t i = 0; i < found.size(); ++i)  // a name with more digits than the pattern's is another file
+            if (found[i] >= 0 && names[i] == FrameName(scanned, found[i]))
+                first = first < 0 ? found[i] : std::min<long long>(first, found[i]), last = std::max<long long>(last, found[i]);
+        if (first < 0) return Outcome::Fail(2, "no frame of " + input + " exists (no file such as " + FrameName(input, 1001) + ")");
+        for (long long n = first; n <= last; ++n) frames.push_back(n);
+    }
+    for (long long n : frames)
+        if (access(FrameName(input, n).c_str(), R_OK) != 0)
+            return Outcome::Fail(2, "frame " + std::to_string(n) + " is missing: cannot read " + FrameName(input, n) +
+                                        " (frames " + std::to_string(frames.front()) + "-" + std::to_string(frames.back()) +
+                                        " were asked for; nothing was written)");
+    std::vector<long long> todo;
+    for (long long n : frames)
+        if (!job.skipExisting || access(FrameName(output, n).c_str(), F_OK) != 0) todo.push_back(n);
+    Progress progress(static_cast<long long>(todo.size()), isatty(STDERR_FILENO) != 0);
+    // The next frame is decoded on another core while this one renders and encodes.
+    auto read = [&](long long n) {
+        Still still;
+        std::string error;
+        return ReadStill(FrameName(input, n), &still, &error) ? std::make_pair(std::move(still), Outcome::Ok())
+                                                               : std::make_pair(Still(), Outcome::Fail(2, error));
+    };
+    std::future<std::pair<Still, Outcome>> next;
+    if (!todo.empty()) next = std::async(std::launch::async, read, todo[0]);
+    for (size_t i = 0; i < todo.size(); ++i) {
+        std::pair<Still, Outcome> got = next.get();
+        if (i + 1 < todo.size()) next = std::async(std::launch::async, read, todo[i + 1]);
+        Outcome outcome = got.second.ok() ? RenderStill(FrameName(input, todo[i]), got.first, FrameName(output, todo[i]), job) : got.second;
+        if (!outcome.ok()) {
+            progress.Abandon();
+            return outcome;
+        }
+        progress.Update(static_cast<long long>(i + 1));
+    }
+    progress.Finish(static_cast<long long>(todo.size()));
+    return Outcome::Ok();
+}
+
+}  // namespace orvcli
