@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <future>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "image_io.h"
@@ -54,6 +56,8 @@ std::string FrameName(const std::string &pattern, long long n) {
 }
 
 Outcome RenderStill(const std::string &input, const Still &still, const std::string &output, FrameJob &job) {
+    std::unique_lock<std::mutex> hold;
+    if (job.effect) hold = std::unique_lock<std::mutex>(*job.effect);
     const bool quiet = job.warned;  // a sequence warns for its first frame alone
     job.warned = job.warned || !still.conversion.empty();
     if (!still.conversion.empty() && !quiet)
@@ -61,8 +65,10 @@ Outcome RenderStill(const std::string &input, const Still &still, const std::str
     aehost::Image result;
     Outcome outcome = job.frame(still.image, result);
     if (!outcome.ok()) return outcome;
+    if (hold) hold.unlock();  // the effect is done; the frame is written alongside the other thread's
     std::string dropped, error;
     if (!WriteStill(output, result, still.tags, job.grey, &dropped, &error)) return Outcome::Fail(2, error);
+    if (hold.mutex()) hold.lock();
     job.warned = job.warned || !dropped.empty();
     if (!dropped.empty() && !quiet)
         std::fprintf(stderr, "orvane: warning: %s was written without %s's %s\n", output.c_str(), input.c_str(), dropped.c_str());
@@ -101,26 +107,34 @@ Outcome RunStillSequence(const std::string &input, const std::string &output, co
     for (long long n : frames)
         if (!job.skipExisting || access(FrameName(output, n).c_str(), F_OK) != 0) todo.push_back(n);
     Progress progress(static_cast<long long>(todo.size()), isatty(STDERR_FILENO) != 0);
-    // The next frame is decoded on another core while this one renders and encodes.
-    auto read = [&](long long n) {
-        Still still;
-        std::string error;
-        return ReadStill(FrameName(input, n), &still, &error) ? std::make_pair(std::move(still), Outcome::Ok())
-                                                               : std::make_pair(Still(), Outcome::Fail(2, error));
-    };
-    std::future<std::pair<Still, Outcome>> next;
-    if (!todo.empty()) next = std::async(std::launch::async, read, todo[0]);
-    for (size_t i = 0; i < todo.size(); ++i) {
-        std::pair<Still, Outcome> got = next.get();
-        if (i + 1 < todo.size()) next = std::async(std::launch::async, read, todo[i + 1]);
-        Outcome outcome = got.second.ok() ? RenderStill(FrameName(input, todo[i]), got.first, FrameName(output, todo[i]), job) : got.second;
-        if (!outcome.ok()) {
-            progress.Abandon();
-            return outcome;
+    // Frames are read, rendered and written by two threads at once, so that decoding and encoding
+    // use both cores; the effect renders one frame at a time (one host).
+    std::mutex lock;  // the effect, the warnings, the progress and the first failure
+    job.effect = &lock;
+    std::atomic<size_t> next{0};
+    Outcome failure = Outcome::Ok();
+    long long done = 0;
+    auto work = [&] {
+        for (size_t i; (i = next++) < todo.size();) {
+            const std::string in = FrameName(input, todo[i]);
+            Still still;
+            std::string error;
+            Outcome outcome = ReadStill(in, &still, &error) ? RenderStill(in, still, FrameName(output, todo[i]), job) : Outcome::Fail(2, error);
+            std::lock_guard<std::mutex> hold(lock);
+            if (!outcome.ok() && failure.ok()) failure = outcome;
+            if (!failure.ok()) return next.store(todo.size());
+            progress.Update(++done);
         }
-        progress.Update(static_cast<long long>(i + 1));
+    };
+    std::thread other(work);
+    work();
+    other.join();
+    job.effect = nullptr;
+    if (!failure.ok()) {
+        progress.Abandon();
+        return failure;
     }
-    progress.Finish(static_cast<long long>(todo.size()));
+    progress.Finish(done);
     return Outcome::Ok();
 }
 

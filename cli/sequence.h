@@ -4,6 +4,7 @@
 #ifndef ORVANE_CLI_SEQUENCE_H
 #define ORVANE_CLI_SEQUENCE_H
 
+#include <mutex>
 #include <string>
 
 #include "frame.h"
@@ -27,13 +28,15 @@ std::string FramePattern(const std::string &name);
 std::string FrameName(const std::string &pattern, long long n);
 
 // How a run treats each frame: the effect's work, whether the output is the mask (grey), whether
-// frames already written are kept (--skip-existing), whether the warnings were given, the encoder.
+// frames already written are kept (--skip-existing), whether the warnings were given, the encoder,
+// and the lock the effect is rendered under.
 struct FrameJob {
     FrameFunction frame;
     bool grey = false;
     bool skipExisting = false;
     bool warned = false;  // a sequence says its conversion warning once, for the first frame
     std::string codec;    // ffmpeg's encoder for a video output; "" for the container's own
+    std::mutex *effect = nullptr;  // held around the effect when frames are rendered on several threads
 };
 
 // Renders one still read from `input` into `output` (warnings name `input`).
