@@ -4,9 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdio>
-#include <atomic>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -83,29 +83,28 @@ Outcome RunStill(const std::string &input, const std::string &output, FrameJob &
 }
 
 Outcome RunStillSequence(const std::string &input, const std::string &output, const FrameRange &range, FrameJob &job) {
-    std::vector<long long> frames;
-    if (range.given) {
-        for (long long n = range.first; n <= range.last; n += range.step) frames.push_back(n);
-    } else {
+    FrameRange frames = range;
+    if (!range.given) {
         std::vector<int> found;
         std::vector<std::string> names;
         const std::string scanned = input.find('/') == std::string::npos ? "./" + input : input;  // names a folder
         OIIO::Filesystem::scan_for_matching_filenames(scanned, found, names);
-        long long first = -1, last = -1;
+        frames.first = frames.last = -1;
         for (size_t i = 0; i < found.size(); ++i)  // a name with more digits than the pattern's is another file
-            if (found[i] >= 0 && names[i] == FrameName(scanned, found[i]))
-                first = first < 0 ? found[i] : std::min<long long>(first, found[i]), last = std::max<long long>(last, found[i]);
-        if (first < 0) return Outcome::Fail(2, "no frame of " + input + " exists (no file such as " + FrameName(input, 1001) + ")");
-        for (long long n = first; n <= last; ++n) frames.push_back(n);
+            if (found[i] >= 0 && names[i] == FrameName(scanned, found[i])) {
+                frames.first = frames.first < 0 ? found[i] : std::min<long long>(frames.first, found[i]);
+                frames.last = std::max<long long>(frames.last, found[i]);
+            }
+        if (frames.first < 0) return Outcome::Fail(2, "no frame of " + input + " exists (no file such as " + FrameName(input, 1001) + ")");
     }
-    for (long long n : frames)
-        if (access(FrameName(input, n).c_str(), R_OK) != 0)
-            return Outcome::Fail(2, "frame " + std::to_string(n) + " is missing: cannot read " + FrameName(input, n) +
-                                        " (frames " + std::to_string(frames.front()) + "-" + std::to_string(frames.back()) +
-                                        " were asked for; nothing was written)");
     std::vector<long long> todo;
-    for (long long n : frames)
+    for (long long n = frames.first; n <= frames.last; n += frames.step) {
+        if (access(FrameName(input, n).c_str(), R_OK) != 0)
+            return Outcome::Fail(2, "frame " + std::to_string(n) + " is missing: cannot read " + FrameName(input, n) + " (frames " +
+                                        std::to_string(frames.first) + "-" + std::to_string(frames.last) +
+                                        " were asked for; nothing was written)");
         if (!job.skipExisting || access(FrameName(output, n).c_str(), F_OK) != 0) todo.push_back(n);
+    }
     Progress progress(static_cast<long long>(todo.size()), isatty(STDERR_FILENO) != 0);
     // Frames are read, rendered and written by two threads at once, so that decoding and encoding
     // use both cores; the effect renders one frame at a time (one host).
