@@ -15,6 +15,7 @@
 #include "mask.h"
 #include "output_file.h"
 #include "png_io.h"
+#include "sequence.h"
 #include "raw_io.h"
 #include "set_parser.h"
 #include "video.h"
@@ -24,7 +25,7 @@ namespace orvcli {
 namespace {
 
 const char kUsageHead[] =
-    "orvane: runs the Orvane FX Brightness-Contrast effect on PNG pictures, raw frames and video.\n"
+    "orvane: runs the Orvane FX Brightness-Contrast effect on pictures, image sequences, raw frames and video.\n"
     "\n"
     "usage:\n";
 const char kUsageTail[] =
@@ -50,21 +51,34 @@ const char kModuleHelp[] =
     "  --help             this text\n";
 
 const char kRenderHelp[] =
-    "usage: orvane render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] INPUT OUTPUT\n"
+    "usage: orvane render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] [--frames A-B[xS]]\n"
+    "                     [--codec ENCODER] [--skip-existing] INPUT OUTPUT\n"
     "\n"
     "Renders INPUT through the effect into OUTPUT.\n"
-    "  a PNG INPUT        OUTPUT is an 8-bit RGBA PNG. Grey, RGB and palette pictures get alpha 255\n"
-    "                     (or the transparency of their tRNS chunk); 16-bit pictures are rounded to\n"
-    "                     8 bits first, with a warning. Alpha is straight, as the effect expects.\n"
+    "  a still INPUT      .png .jpg .tif .tga .bmp .webp .dpx, or .exr (read only); OUTPUT is a still\n"
+    "                     in the format its extension names, 8 bits per channel with alpha where the\n"
+    "                     format keeps it. Pictures without alpha get alpha 255 (PNG: or their tRNS);\n"
+    "                     deeper samples are rounded to 8 bits (float clamped to 0..1 first) and\n"
+    "                     associated alpha divided out, with a warning saying how. Alpha is straight.\n"
+    "  a frame pattern    name.####.ext (one # per digit), name.@@@@.ext or name.%%04d.ext: a sequence\n"
+    "                     of stills; OUTPUT is a pattern too, each frame numbered as its input frame\n"
+    "                     and written whole. Without --frames, the frames on disk, which must leave no\n"
+    "                     gap. A progress bar shows when stderr is a terminal.\n"
     "  --raw WxH          INPUT and OUTPUT are raw frames of W*H*4 bytes, every pixel alpha, red,\n"
     "                     green, blue (ffmpeg's argb), rows top first; a file or stream of several\n"
     "                     frames renders frame by frame. \"-\" is standard input or output.\n"
     "  any other INPUT    a video, decoded by ffmpeg; OUTPUT is encoded by ffmpeg in the container\n"
     "                     and codec its extension names (.mp4, .mov, .mkv ...), with INPUT's audio\n"
-    "                     copied through. A progress bar shows when stderr is a terminal.\n"
+    "                     copied through; or a frame pattern OUTPUT, stills numbered from 0 like the\n"
+    "                     video's frames. A progress bar shows when stderr is a terminal.\n"
     "\n"
     "options:\n"
     "%s"
+    "  --frames A-B[xS]   frames A to B inclusive (every S-th), of a pattern by its frame numbers, of\n"
+    "                     a video counted from 0 as ffmpeg counts; a video OUTPUT then has no audio\n"
+    "  --codec ENCODER    ffmpeg's encoder for a video OUTPUT (ffv1, prores_ks ...); by default the\n"
+    "                     container's own\n"
+    "  --skip-existing    output frames of a pattern already on disk are kept, not rendered again\n"
     "  --downsample N/D   renders as After Effects does at reduced resolution: INPUT is the frame at\n"
     "                     N/D of the layer's size (1/2 = half resolution); 1 <= N <= D <= 1000\n"
     "%s"
@@ -72,17 +86,17 @@ const char kRenderHelp[] =
     "OUTPUT appears only when everything succeeded, and may not be INPUT.\n";
 
 const char kMaskHelp[] =
-    "usage: orvane mask [--raw WxH] [--set NAME=VALUE]... INPUT OUTPUT\n"
+    "usage: orvane mask [--raw WxH] [--set NAME=VALUE]... [--frames A-B[xS]] [--skip-existing] INPUT OUTPUT\n"
     "\n"
     "Shows what the pixel chooser selects: \"Choose Pixels by\" with its Center, Color, Range Start,\n"
     "Range End, Angle Start, Angle End, Reverse Range, Blend and Stretch. Each pixel becomes grey:\n"
     "255 where the render adjusts it fully, 0 where it stays untouched, and soft selections in\n"
     "between (weights 0..256 scaled to 0..255, rounded). Brightness, Contrast, Channels and \"Mix with\n"
     "Original\" do not change the mask.\n"
-    "  a PNG INPUT        OUTPUT is an 8-bit grey PNG\n"
+    "  a still INPUT      OUTPUT is an 8-bit grey still (.png .tif ...); frame patterns as for render\n"
     "  --raw WxH          OUTPUT frames are W*H*4 bytes like INPUT's: alpha 255, red = green = blue =\n"
     "                     the mask; \"-\" is standard input or output\n"
-    "  any other INPUT    a video; OUTPUT is the mask as a video, encoded by ffmpeg\n"
+    "  any other INPUT    a video; OUTPUT is the mask as a video, encoded by ffmpeg, or grey stills\n"
     "\n"
     "options:\n"
     "%s"
@@ -106,9 +120,9 @@ const char kDemoHelp[] =
     "a ramp of rising alpha) with eight typical settings and writes them side by side as one contact\n"
     "sheet, OUTPUT.png (default orvane-demo.png), printing the settings of each tile.\n";
 
-// Parses `args` accepting the options named in `accepted` ("raw", "set", "downsample"; --help and
-// --module always), as "--name VALUE" or "--name=VALUE". "-" alone and everything after "--" are
-// positional.
+// Parses `args` accepting the options named in `accepted` ("raw", "set", "downsample", "frames",
+// "skip-existing"; --help and --module always), as "--name VALUE" or "--name=VALUE", a flag
+// (--skip-existing) alone. "-" alone and everything after "--" are positional.
 bool ParseOptions(const std::string &command, const Args &args, const std::vector<std::string> &accepted,
                   Options *options, std::string *error) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -137,6 +151,10 @@ bool ParseOptions(const std::string &command, const Args &args, const std::vecto
             *error = command + ": unknown option " + arg + "; see orvane " + command + " --help";
             return false;
         }
+        if (name == "skip-existing" && !inlineValue) {
+            options->skipExisting = true;
+            continue;
+        }
         if (!inlineValue) {
             if (i + 1 >= args.size()) {
                 *error = command + ": --" + name + " needs a value; see orvane " + command + " --help";
@@ -148,6 +166,12 @@ bool ParseOptions(const std::string &command, const Args &args, const std::vecto
         if (name == "raw") options->raw = value;
         if (name == "set") options->sets.push_back(value);
         if (name == "downsample") options->downsample = value;
+        if (name == "frames") options->frames = value;
+        if (name == "codec") options->codec = value;
+        if (name == "skip-existing") {
+            *error = command + ": --skip-existing takes no value; see orvane " + command + " --help";
+            return false;
+        }
     }
     return true;
 }
@@ -218,36 +242,6 @@ Outcome WriteWhole(const std::string &path, const std::vector<uint8_t> &bytes) {
 
 namespace {
 
-Outcome RunPng(const std::string &input, const std::string &output, const FrameFunction &frame, bool grey) {
-    PngPicture picture;
-    std::string error;
-    if (!ReadPng(input, &picture, &error)) return Outcome::Fail(2, error);
-    if (picture.bitDepth == 16)
-        std::fprintf(stderr,
-                     "orvane: warning: %s has 16 bits per channel; the effect works on 8, so it was rounded to 8 "
-                     "bits (v x 255 / 65535)\n",
-                     input.c_str());
-    aehost::Image result;
-    Outcome outcome = frame(picture.image, result);
-    if (!outcome.ok()) return outcome;
-    std::vector<uint8_t> file;
-    bool encoded;
-    if (grey) {
-        std::vector<uint8_t> mask(static_cast<size_t>(result.width) * result.height);
-        for (size_t i = 0; i < mask.size(); ++i) mask[i] = result.pixels[4 * i + 1];
-        encoded = EncodePngGrey(result.width, result.height, mask.data(), &file, &error);
-    } else {
-        std::string dropped;
-        PngTags tags = WritableTags(picture.tags, &dropped);
-        if (!dropped.empty())
-            std::fprintf(stderr, "orvane: warning: %s was written without %s's %s\n", output.c_str(), input.c_str(),
-                         dropped.c_str());
-        encoded = EncodePngRgba(result, &tags, &file, &error);
-    }
-    if (!encoded) return Outcome::Fail(2, error);
-    return WriteWhole(output, file);
-}
-
 // What render and mask share: where the frames come from and go to.
 Outcome RunFrames(const std::string &command, const Options &options, const FrameFunction &frame, bool maskOutput) {
     if (options.positional.size() != 2)
@@ -256,29 +250,48 @@ Outcome RunFrames(const std::string &command, const Options &options, const Fram
     const std::string &input = options.positional[0], &output = options.positional[1];
     if (SameFile(input, output))
         return Outcome::Fail(2, "OUTPUT " + output + " is INPUT; write the result to another file");
+    FrameJob job{frame, maskOutput, options.skipExisting, false, options.codec};
+    FrameRange range;
+    std::string error;
+    if (!options.frames.empty() && !ParseFrameRange(options.frames, &range, &error)) return Outcome::Fail(2, error);
+    const std::string inPattern = FramePattern(input), outPattern = FramePattern(output);
+    if (options.skipExisting && outPattern.empty())
+        return Outcome::Fail(2, "--skip-existing keeps the frames of a frame pattern OUTPUT (name.####.png); " + output + " is none");
     if (!options.raw.empty()) {
         int32_t width, height;
-        std::string error;
         if (!ParseRawSize(options.raw, &width, &height, &error)) return Outcome::Fail(2, error);
+        if (range.given) return Outcome::Fail(2, "--frames picks frames of a frame pattern or a video, not of --raw frames");
         return RunRaw(input, output, width, height, frame);
     }
     if (input == "-" || output == "-")
         return Outcome::Fail(2, "\"-\" (standard input or output) carries raw frames only: give --raw WxH");
+    const std::string stills = "(.png .jpg .jpeg .tif .tiff .tga .bmp .webp .dpx)";
+    if (!outPattern.empty() && !IsStillName(outPattern, false))
+        return Outcome::Fail(2, "the frames of OUTPUT " + output + " must be stills orvane writes " + stills);
+    if (!inPattern.empty()) {
+        if (outPattern.empty())
+            return Outcome::Fail(2, "INPUT is a frame pattern, so OUTPUT must be one too (such as out.####.png), not " + output);
+        return RunStillSequence(inPattern, outPattern, range, job);
+    }
     struct stat info;
     if (stat(input.c_str(), &info) != 0) return Outcome::Fail(2, "cannot read " + input + ": " + std::strerror(errno));
     if (S_ISDIR(info.st_mode)) return Outcome::Fail(2, "cannot read " + input + ": it is a folder");
     const std::string extension = Lower(Extension(output));
-    if (LooksLikePng(input)) {
-        if (extension != ".png")
-            return Outcome::Fail(2, "INPUT is a PNG, so OUTPUT must be a PNG too (a name ending in .png), not " + output);
-        return RunPng(input, output, frame, maskOutput);
+    if (Lower(Extension(input)) == ".png" && !LooksLikePng(input))
+        return Outcome::Fail(2, input + " is not a PNG file (its signature is missing)");
+    if (IsStillInput(input)) {
+        if (range.given || !outPattern.empty())
+            return Outcome::Fail(2, "INPUT " + input + " is one still: --frames and a frame pattern OUTPUT need a pattern or a video");
+        if (!IsStillName(output, false))
+            return Outcome::Fail(2, "INPUT is a still, so OUTPUT must be a still too " + stills + ", not " + output);
+        return RunStill(input, output, job);
     }
-    if (Lower(Extension(input)) == ".png") return Outcome::Fail(2, input + " is not a PNG file (its signature is missing)");
     if (extension.empty())
         return Outcome::Fail(2, "OUTPUT " + output + " needs an extension naming its container (.mp4, .mov, .mkv ...)");
-    if (extension == ".png")
-        return Outcome::Fail(2, "INPUT is a video, so OUTPUT must be a video (.mp4, .mov, .mkv ...), not a PNG");
-    return RunVideo(input, output, frame);
+    if (outPattern.empty() && IsStillName(output, true))
+        return Outcome::Fail(2, "INPUT is a video, so OUTPUT must be a video (.mp4, .mov, .mkv ...) or a frame pattern "
+                                "(such as out.####.png), not a still");
+    return RunVideo(input, outPattern.empty() ? output : outPattern, range, job);
 }
 
 std::string CheckRender(const std::string &, Options &options) {
@@ -391,9 +404,10 @@ int RunAbout(const Options &, EffectRunner &runner) {
 
 const std::vector<Command> &Commands() {
     static const std::vector<Command> commands = {
-        {"render", "render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] INPUT OUTPUT", kRenderHelp,
-         {"raw", "set", "downsample"}, CheckRender, RunRender},
-        {"mask", "mask   [--raw WxH] [--set NAME=VALUE]... INPUT OUTPUT", kMaskHelp, {"raw", "set"}, nullptr, RunMask},
+        {"render", "render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] [--frames A-B[xS]] [--codec ENCODER] [--skip-existing] INPUT OUTPUT",
+         kRenderHelp, {"raw", "set", "downsample", "frames", "codec", "skip-existing"}, CheckRender, RunRender},
+        {"mask", "mask   [--raw WxH] [--set NAME=VALUE]... [--frames A-B[xS]] [--skip-existing] INPUT OUTPUT", kMaskHelp,
+         {"raw", "set", "frames", "skip-existing"}, nullptr, RunMask},
         {"params", "params", kParamsHelp, {}, NoNames, RunParams},
         {"about", "about", kAboutHelp, {}, NoNames, RunAbout},
         {"demo", "demo [OUTPUT.png]", kDemoHelp, {}, CheckDemo, RunDemo},

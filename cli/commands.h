@@ -21,6 +21,9 @@ struct Options {
     std::string raw;
     std::vector<std::string> sets;
     std::string downsample;
+    std::string frames;         // --frames A-B[xS]
+    bool skipExisting = false;  // --skip-existing
+    std::string codec;          // --codec
     int32_t downsampleNum = 1;  // --downsample, once a command's check has read it
     uint32_t downsampleDen = 1;
     std::vector<std::string> positional;
@@ -30,7 +33,7 @@ struct Command {
     const char *name;
     const char *synopsis;              // its line in the tool's usage, after "orvane "
     const char *help;                  // --help text: a printf format given the --set and --module texts
-    std::vector<std::string> options;  // taken besides --help and --module: "raw", "set", "downsample"
+    std::vector<std::string> options;  // taken besides --help and --module: "raw", "set", "downsample", ...
     // Checks made before the module is loaded; the message of the first failure, or empty.
     std::string (*check)(const std::string &name, Options &options);
     // The body, with the module loaded and the --set values applied; the exit status.

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -13,7 +14,11 @@ namespace {
 
 // Read by the handler: plain arrays, changed only with the handled signals blocked.
 constexpr int kMaxChildren = 8;
-char tempPath[4096];
+constexpr int kMaxTemps = 8;  // one per thread writing an output
+char tempPaths[kMaxTemps][4096];
+// 0 free, 1 taken and being filled or emptied, 2 a path to remove: a slot is read only at 2, so
+// the handler, on whichever thread it runs, never sees a path half written.
+std::atomic<int> tempStates[kMaxTemps];
 pid_t children[kMaxChildren];
 
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -38,7 +43,8 @@ void OnSignal(int signal) {
         if (pid > 0) kill(pid, SIGKILL);
     for (pid_t pid : children)
         if (pid > 0) waitpid(pid, nullptr, 0);
-    if (tempPath[0]) unlink(tempPath);
+    for (int i = 0; i < kMaxTemps; ++i)
+        if (tempStates[i].load() == 2) unlink(tempPaths[i]);
     static const char kMessage[] = "\norvane: interrupted; nothing was written\n";
     ssize_t ignored = write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
     (void)ignored;
@@ -58,11 +64,22 @@ void InstallInterruptHandlers() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-void SetInterruptTemp(const std::string &path) {
-    BlockSignals block;
-    size_t n = path.size() < sizeof tempPath - 1 ? path.size() : 0;  // too long to register: not at all
-    std::memcpy(tempPath, path.data(), n);
-    tempPath[n] = '\0';
+int AddInterruptTemp(const std::string &path) {
+    if (path.size() >= sizeof tempPaths[0]) return -1;  // too long to register: not at all
+    for (int i = 0; i < kMaxTemps; ++i) {
+        int free = 0;
+        if (!tempStates[i].compare_exchange_strong(free, 1)) continue;
+        std::memcpy(tempPaths[i], path.c_str(), path.size() + 1);
+        tempStates[i].store(2);
+        return i;
+    }
+    return -1;
+}
+
+void RemoveInterruptTemp(int slot) {
+    if (slot < 0) return;
+    tempStates[slot].store(1);
+    tempStates[slot].store(0);
 }
 
 void AddInterruptChild(pid_t pid) {

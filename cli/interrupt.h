@@ -13,8 +13,10 @@ namespace orvcli {
 // Installs the handlers and ignores SIGPIPE (a closed pipe shows up as a write error instead).
 void InstallInterruptHandlers();
 
-// The temporary output file to remove when interrupted (one at a time); empty clears it.
-void SetInterruptTemp(const std::string &path);
+// A temporary output file to remove when interrupted (up to eight at a time, from any thread): its
+// slot, or -1 when none is free (the file is then left behind by an interrupt); the slot freed.
+int AddInterruptTemp(const std::string &path);
+void RemoveInterruptTemp(int slot);
 
 // Child processes to kill when interrupted.
 void AddInterruptChild(pid_t pid);

@@ -44,7 +44,7 @@ bool OutputFile::Open(const std::string &path, std::string *error) {
         return false;
     }
     temp = buffer.data();
-    SetInterruptTemp(temp);
+    interruptSlot = AddInterruptTemp(temp);
     return true;
 }
 
@@ -70,7 +70,8 @@ bool OutputFile::Commit(std::string *error) {
         *error = "cannot write " + final + ": " + std::strerror(errno);
         return false;
     }
-    SetInterruptTemp("");
+    RemoveInterruptTemp(interruptSlot);
+    interruptSlot = -1;
     CloseFd();
     committed = true;
     return true;
@@ -80,7 +81,8 @@ void OutputFile::Discard() {
     CloseFd();
     if (!temp.empty() && !committed) {
         unlink(temp.c_str());
-        SetInterruptTemp("");
+        RemoveInterruptTemp(interruptSlot);
+        interruptSlot = -1;
     }
     temp.clear();
 }

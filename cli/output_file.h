@@ -36,6 +36,7 @@ private:
     int fd = -1;
     bool toStdout = false;
     bool committed = false;
+    int interruptSlot = -1;  // where the interrupt handler finds the temporary file
 };
 
 // True when `output` names the same file as `input` (same path once resolved, or same device and

@@ -12,6 +12,7 @@
 #include "process.h"
 #include "progress.h"
 #include "raw_io.h"
+#include "sequence.h"
 
 namespace orvcli {
 
@@ -120,12 +121,12 @@ bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error) {
         "format=duration",
         "-of", "flat", "file:" + path};
     if (!RunCapture(argv, &output, &why)) {
-        *error = path + " is not a PNG, and ffprobe cannot read it as a video: " + why;
+        *error = path + " is not a still picture, and ffprobe cannot read it as a video: " + why;
         if (why.find("cannot run") == 0) *error = why + kNeedFfmpeg;
         return false;
     }
     if (!VideoInfoFromProbe(ParseFlat(output), info, &why)) {
-        *error = path + " is not a PNG, and as a video it " + why;
+        *error = path + " is not a still picture, and as a video it " + why;
         return false;
     }
     return true;
@@ -143,13 +144,16 @@ std::vector<std::string> DecoderCommand(const std::string &input, const VideoInf
             "-r", info.rate, "-sws_flags", kScaleFlags, "-f", "rawvideo", "-pix_fmt", "argb", "-"};
 }
 
-std::vector<std::string> EncoderCommand(const std::string &input, const std::string &temp, const VideoInfo &info) {
+// A segment (`withAudio` false) carries no audio: its span would be cut at audio packets, not frames.
+std::vector<std::string> EncoderCommand(const std::string &input, const std::string &temp, const VideoInfo &info,
+                                        bool withAudio, const std::string &codec) {
     std::vector<std::string> argv = {
         "ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-y",
         "-f", "rawvideo", "-pix_fmt", "argb", "-s", std::to_string(info.width) + "x" + std::to_string(info.height),
-        "-framerate", info.rate, "-i", "-",
-        "-i", "file:" + input, "-map", "0:v:0", "-map", "1:a?", "-c:a", "copy", "-map_metadata", "1",
-        "-sws_flags", kScaleFlags};
+        "-framerate", info.rate, "-i", "-", "-i", "file:" + input, "-map", "0:v:0"};
+    if (withAudio) argv.insert(argv.end(), {"-map", "1:a?", "-c:a", "copy"});
+    argv.insert(argv.end(), {"-map_metadata", "1", "-sws_flags", kScaleFlags});
+    if (!codec.empty()) argv.insert(argv.end(), {"-c:v", codec});
     // The input's pixel format is offered; an encoder that cannot take it picks its closest.
     if (!info.pixelFormat.empty()) argv.insert(argv.end(), {"-pix_fmt", info.pixelFormat});
     std::vector<std::string> filters;
@@ -177,54 +181,65 @@ std::vector<std::string> EncoderCommand(const std::string &input, const std::str
 
 }  // namespace
 
-Outcome RunVideo(const std::string &input, const std::string &output, const FrameFunction &frame) {
+Outcome RunVideo(const std::string &input, const std::string &output, const FrameRange &range, FrameJob &job) {
     std::string error;
     VideoInfo info;
     if (!ProbeVideo(input, &info, &error)) return Outcome::Fail(2, error);
     if (!CheckFrameSize(info.width, info.height, input, &error)) return Outcome::Fail(2, error);
+    const std::string pattern = FramePattern(output);  // stills instead of a video when set
 
     OutputFile out;  // declared first: destroyed after the children are killed and reaped
-    if (!out.Open(output, &error)) return Outcome::Fail(2, error);
+    if (pattern.empty() && !out.Open(output, &error)) return Outcome::Fail(2, error);
     out.CloseFd();  // ffmpeg writes it by name
     auto named = [&](const std::string &text) { return ReplaceAll(text, out.TempPath(), output); };
 
     ChildProcess decoder, encoder;
     if (!decoder.Start(DecoderCommand(input, info), false, true, &error) ||
-        !encoder.Start(EncoderCommand(input, out.TempPath(), info), true, false, &error))
+        (pattern.empty() && !encoder.Start(EncoderCommand(input, out.TempPath(), info, !range.given, job.codec), true, false, &error)))
         return Outcome::Fail(2, error + kNeedFfmpeg);
 
     const size_t frameBytes = static_cast<size_t>(info.width) * static_cast<size_t>(info.height) * 4;
-    aehost::Image source = aehost::Image::Make(info.width, info.height);
+    Still source;
+    source.image = aehost::Image::Make(info.width, info.height);
     aehost::Image result;
-    Progress progress(info.frames, isatty(STDERR_FILENO) != 0);
-    long long frames = 0;
+    Progress progress(range.given ? range.Count() : info.frames, isatty(STDERR_FILENO) != 0);
+    long long frames = 0, decoded = 0;  // rendered; read from the decoder
     bool encoderGone = false, partial = false;
-    for (;;) {
-        long long got = ReadFull(decoder.StdoutFd(), source.pixels.data(), frameBytes);
+    for (;; ++decoded) {
+        if (range.given && decoded > range.last) {
+            decoder.Kill();  // the rest of the video is not asked for
+            break;
+        }
+        long long got = ReadFull(decoder.StdoutFd(), source.image.pixels.data(), frameBytes);
         if (got <= 0) break;  // the end, or a decoder failure its status reports
         if (static_cast<size_t>(got) < frameBytes) {
             partial = true;
             break;
         }
-        Outcome outcome = frame(source, result);
+        if (!range.Holds(decoded)) continue;
+        const std::string still = pattern.empty() ? "" : FrameName(pattern, decoded);
+        Outcome outcome = Outcome::Ok();
+        if (!pattern.empty()) {
+            if (!job.skipExisting || access(still.c_str(), F_OK) != 0) outcome = RenderStill(input, source, still, job);
+        } else if ((outcome = job.frame(source.image, result)).ok() && !WriteFull(encoder.StdinFd(), result.pixels.data(), frameBytes)) {
+            encoderGone = true;
+            break;
+        }
         if (!outcome.ok()) {
             progress.Abandon();
             return outcome;
         }
-        if (!WriteFull(encoder.StdinFd(), result.pixels.data(), frameBytes)) {
-            encoderGone = true;
-            break;
-        }
         progress.Update(++frames);
     }
+    const bool stopped = range.given && decoded > range.last;
     if (encoderGone) decoder.Kill();
     decoder.CloseStdout();
     encoder.CloseStdin();
-    int decoded = decoder.Wait();
-    int encoded = encoder.Wait();
-    if ((decoded != 0 || partial) && !encoderGone) {
+    int decodedStatus = decoder.Wait();
+    int encoded = pattern.empty() ? encoder.Wait() : 0;
+    if ((decodedStatus != 0 || partial) && !encoderGone && !stopped) {
         progress.Abandon();
-        std::string why = partial ? "it ended inside frame " + std::to_string(frames + 1) : decoder.ErrorText();
+        std::string why = partial ? "it ended inside frame " + std::to_string(decoded + 1) : decoder.ErrorText();
         return Outcome::Fail(2, "ffmpeg could not decode " + input + ": " + why);
     }
     if (encoded != 0 || encoderGone) {
@@ -233,12 +248,15 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
         return Outcome::Fail(2, "ffmpeg could not encode " + output + ": " +
                                     (why.empty() ? "it exited with status " + std::to_string(encoded) : why));
     }
-    if (frames == 0) {
+    if (frames == 0 || (range.given && decoded <= range.last)) {
         progress.Abandon();
-        return Outcome::Fail(2, input + " gave no frame to render");
+        return Outcome::Fail(2, range.given ? input + " has " + std::to_string(decoded) + " frames (0-" + std::to_string(decoded - 1) +
+                                                  "), fewer than --frames asks for; " + (pattern.empty() ? "nothing was written"
+                                                  : "the frames within it were written")
+                                            : input + " gave no frame to render");
     }
     progress.Finish(frames);
-    if (!out.Commit(&error)) return Outcome::Fail(2, error);
+    if (pattern.empty() && !out.Commit(&error)) return Outcome::Fail(2, error);
     return Outcome::Ok();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "frame.h"
+#include "sequence.h"
 
 namespace orvcli {
 
@@ -28,9 +29,11 @@ bool VideoInfoFromProbe(const std::map<std::string, std::string> &probe, VideoIn
 
 bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error);
 
-// Renders every frame of the video INPUT into OUTPUT. A progress bar goes to stderr when it is a
-// terminal. On any failure OUTPUT is left untouched.
-Outcome RunVideo(const std::string &input, const std::string &output, const FrameFunction &frame);
+// Renders the frames of the video INPUT in `range` (every frame without one; counted from 0 as
+// ffmpeg counts them) into the video OUTPUT, or into the stills a frame pattern OUTPUT names, each
+// numbered as its input frame. A progress bar goes to stderr when it is a terminal. On any failure
+// a video OUTPUT is left untouched; stills already written are whole.
+Outcome RunVideo(const std::string &input, const std::string &output, const FrameRange &range, FrameJob &job);
 
 }  // namespace orvcli
 

@@ -21,4 +21,4 @@ orv_need_packages() {
 }
 
 # What every build needs.
-ORV_BASE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libpng-dev frei0r-plugins-dev)
+ORV_BASE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libpng-dev frei0r-plugins-dev libopenimageio-dev)

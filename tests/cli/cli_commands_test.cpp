@@ -63,7 +63,7 @@ TEST(OrvaneFiles, EveryFailureSaysWhyAndLeavesTheFilesAsTheyWere) {
         {2, "standard input holds no frame", {"render", "--raw", "8x6", "-", out}}, {2, "unknown command", {"frame", raw, out}},
         {2, "cannot read " + broken + " as a PNG", {"render", broken, png}}, {2, "params: takes no names", {"params", "x"}},
         {2, "ffmpeg could not encode " + dir / "out.mp4", {"render", video, dir / "out.mp4"}},  // mp4 cannot carry PCM audio
-        {2, raw + " is not a PNG, and ffprobe cannot read it as a video", {"render", raw, dir / "out.mkv"}},
+        {2, raw + " is not a still picture, and ffprobe cannot read it as a video", {"render", raw, dir / "out.mkv"}},
         {2, "--set Nope=1: no parameter is named \"Nope\"", {"mask", "--raw", "8x6", "--set", "Nope=1", raw, out}},
         {2, "render: unknown option --frobnicate", {"render", "--frobnicate", raw, out}},
         {2, "expected a ratio N/D with 1 <= N <= D <= 1000", {"render", "--downsample", "2/1", "--raw", "8x6", raw, out}},
@@ -77,7 +77,7 @@ TEST(OrvaneFiles, EveryFailureSaysWhyAndLeavesTheFilesAsTheyWere) {
         {2, "render: --set needs a value", {"render", "--raw", "8x6", raw, out, "--set"}}, {2, "about: unknown option --raw", {"about", "--raw", "2x2"}},
         {2, "cannot read " + dir / "missing.png", {"render", dir / "missing.png", png}},
         {2, "INPUT is a video, so OUTPUT must be a video", {"render", raw, png}},  // what is not a PNG is taken for a video
-        {2, "INPUT is a PNG, so OUTPUT must be a PNG too", {"render", coffee, out}}, {2, "OUTPUT " + coffee + " is INPUT", {"mask", coffee, coffee}},
+        {2, "INPUT is a still, so OUTPUT must be a still too", {"render", coffee, out}}, {2, "OUTPUT " + coffee + " is INPUT", {"mask", coffee, coffee}},
         {2, "OUTPUT " + raw + " is INPUT", {"render", "--raw", "8x6", raw, raw}}, {2, "is INPUT", {"mask", "--raw", "8x6", raw, dir / "link.raw"}},
         {2, "OUTPUT " + raw + " is INPUT", {"render", "--raw", "8x6", dir / "symlink.raw", raw}},
         {2, "is INPUT", {"render", "--raw", "8x6", raw, dir / "symlink.raw"}}, {2, "is INPUT", {"mask", "--raw", "8x6", raw, dir.path + "//in.raw"}},

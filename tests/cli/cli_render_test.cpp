@@ -152,19 +152,6 @@ TEST(OrvaneVideo, LossyRoundTripKeepsTheAudioAndMatchesTheReference) {
     EXPECT_GT(effect / static_cast<double>(got.size() * 3 / 4), 15.0) << "the tolerance must be tighter than the effect";
 }
 
-// ffv1 and ffmpeg's .apng codec are lossless and keep alpha.
-TEST(OrvaneVideo, LosslessCodecGivesExactlyTheReference) {
-    ScratchDir dir;
-    std::mt19937 rng(31);
-    const Bytes frames = Random(rng, 5 * 40 * 30 * 4);  // noise, alpha included
-    Ffmpeg({"-f", "rawvideo", "-pix_fmt", "argb", "-s", "40x30", "-framerate", "25", "-i", "-", "-c:v", "ffv1", "-pix_fmt", "bgra", dir / "in.mkv"},
-           frames);
-    ASSERT_EQ(Orvane(Command({"render"}, {"Brightness=-20", "Choose Pixels by=Luma", "Blend=10"}, {dir / "in.mkv", dir / "out.apng"})).status, 0);
-    const Bytes expected = ReferenceRender(frames, 40, 30, {{"Brightness", {-20}}, {"Choose Pixels by", {2}}, {"Blend", {10}}});
-    EXPECT_NE(expected, frames) << "settings that change nothing prove nothing";
-    EXPECT_TRUE(SameBytes(Decode(dir / "out.apng"), expected));
-}
-
 TEST(OrvaneVideo, InterruptRemovesThePartialFileAndEndsFfmpeg) {
     ScratchDir dir;
     Ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-frames:v", "1000", "-c:v", "ffv1", dir / "in.mkv"});
