@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -20,6 +21,10 @@ namespace {
 TEST(Render, EveryLevelMatchesTheReferenceOnEightThreads) {
     for (orv::SimdLevel level : orvtest::Levels()) {
         orvtest::ForcedLevel forced(level);
+        std::string name = orv::SimdLevelName(level);  // as ORVANE_SIMD may give it
+        orv::SimdLevel parsed = orv::SimdLevel::kScalar;
+        for (char &c : name) c = char(std::toupper(c));
+        ASSERT_TRUE(orv::ParseSimdLevel(name.c_str(), &parsed) && parsed == level) << name;
         std::vector<std::unique_ptr<aehost::Host>> hosts;  // set up on this thread, as hosts do
         for (int t = 0; t < 8; ++t) hosts.push_back(orvtest::ReadyHost(orvtest::FaultModule()));
         std::atomic<int> failures{0};
