@@ -87,6 +87,7 @@ TEST(Entry, RegistersFourteenParametersAppended) {
                    "2 Blend 32 0..50 slider 0..50 default 0.000000 value 0.000000 precision 2 display 0\n"
                    "2 Stretch 32 -100..100 slider -100..100 default 0.000000 value 0.000000 precision 2 display 0\n");
     EXPECT_EQ(host.OutData().num_params, 15);
+    for (const aehost::CallRecord &call : host.Calls()) EXPECT_TRUE(call.name != "add_param" || call.index == -1);
 
     Host failing(ShippedModule().Entry());  // a failing add_param stops registration, not the count
     failing.FailAddParamAt(3, 7);
