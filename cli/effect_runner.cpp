@@ -30,7 +30,9 @@ std::string ExecutableFolder() {
 std::string FindModule(const std::string &option, std::string *tried) {
     if (!option.empty()) return option;
     if (const char *env = std::getenv("ORVANE_MODULE"); env && *env) return env;
-    std::string candidates[] = {ExecutableFolder() + "/OrvaneBrightnessContrast.so", ORVANE_BUILT_MODULE};
+    std::string here = ExecutableFolder();
+    std::string candidates[] = {here + "/OrvaneBrightnessContrast.so",
+                                here + "/" ORVANE_INSTALLED_MODULE_DIR "/OrvaneBrightnessContrast.so", ORVANE_BUILT_MODULE};
     tried->clear();
     for (const std::string &candidate : candidates) {
         if (Exists(candidate)) return candidate;

@@ -15,8 +15,9 @@
 namespace orvcli {
 
 // The module to load: `option` (--module) when given, else $ORVANE_MODULE, else
-// OrvaneBrightnessContrast.so next to the orvane executable, else the module this orvane was
-// built with. `tried` lists the places looked at, for the message when none exists.
+// OrvaneBrightnessContrast.so next to the orvane executable, else in the installed layout's module
+// folder relative to it (bin/../lib/orvane), else the module this orvane was built with. `tried`
+// lists the places looked at, for the message when none exists.
 std::string FindModule(const std::string &option, std::string *tried);
 
 class EffectRunner {

@@ -100,17 +100,6 @@ inline std::string Describe(const orvref::HostValues &v) {
     return s.str();
 }
 
-// Success, or where the first byte differs.
-inline testing::AssertionResult SamePicture(const std::vector<uint8_t> &got, const std::vector<uint8_t> &expected,
-                                            int32_t width, const std::string &name) {
-    size_t at = 0;
-    while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
-    if (got == expected) return testing::AssertionSuccess();
-    const size_t pixel = at / 4, w = width > 0 ? size_t(width) : 1;
-    return testing::AssertionFailure() << name << ": " << got.size() << " bytes, expected " << expected.size()
-                                       << "; first difference at pixel (" << pixel % w << "," << pixel / w << ") byte " << at % 4;
-}
-
 }  // namespace orvtest
 
 #endif
