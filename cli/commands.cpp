@@ -15,6 +15,7 @@
 #include "mask.h"
 #include "output_file.h"
 #include "png_io.h"
+#include "resources/plugin_info.h"
 #include "sequence.h"
 #include "raw_io.h"
 #include "set_parser.h"
@@ -30,7 +31,8 @@ const char kUsageHead[] =
     "usage:\n";
 const char kUsageTail[] =
     "\n"
-    "Every command takes --help, and --module PATH to load another effect module.\n"
+    "Every command takes --help, and --module PATH to load another effect module. orvane --version (-V)\n"
+    "prints orvane's version and the effect module's name and version.\n"
     "Exit status: 0 success; 1 the effect reported an error; 2 bad usage, bad input, or an output that\n"
     "could not be written.\n";
 
@@ -47,7 +49,8 @@ const char kSetHelp[] =
 
 const char kModuleHelp[] =
     "  --module PATH      the effect module to load; by default $ORVANE_MODULE, else\n"
-    "                     OrvaneBrightnessContrast.so next to orvane, else the one orvane was built with\n"
+    "                     OrvaneBrightnessContrast.so next to orvane, else ../lib/orvane/ from orvane's\n"
+    "                     folder (an installed orvane), else the one orvane was built with\n"
     "  --help             this text\n";
 
 const char kRenderHelp[] =
@@ -452,6 +455,11 @@ int RunTool(const Args &args) {
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         std::fputs(usage.c_str(), stdout);
         return 0;
+    }
+    if (args[0] == "--version" || args[0] == "-V") {
+        std::printf("orvane %d.%d.%d\n", ORV_VERSION_MAJOR, ORV_VERSION_MINOR, ORV_VERSION_BUGFIX);
+        for (const Command &command : commands)  // then the module's own about line
+            if (std::string(command.name) == "about") return Run(command, Args(args.begin() + 1, args.end()));
     }
     for (const Command &command : commands)
         if (args[0] == command.name) return Run(command, Args(args.begin() + 1, args.end()));

@@ -13,6 +13,8 @@ TEST(OrvaneCommands, HelpOnEveryCommand) {
             EXPECT_TRUE(run.status == 0 && Text(run.out).rfind("usage: orvane " + command, 0) == 0) << command << flag;
         }
     EXPECT_EQ(Orvane({"--help"}).status, 0);
+    for (const char *flag : {"--version", "-V"})
+        EXPECT_EQ(Text(Orvane({flag}).out), "orvane 3.0.0\nOrvane FX Brightness-Contrast, v3.0\n") << flag;
 }
 
 TEST(OrvaneCommands, ParamsListsWhatTheModuleRegistered) {

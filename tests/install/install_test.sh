@@ -6,7 +6,7 @@ trap 'mv -n "$work/module.so" "$build/OrvaneBrightnessContrast.so" 2>/dev/null; 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null; cpack --config "$build/CPackConfig.cmake" -B "$work/deb" >/dev/null
 mv "$work/prefix" "$work/moved"; mv "$build/OrvaneBrightnessContrast.so" "$work/module.so"
 check() {  # the program and its module, the man page's parameters, completion of a parameter name
-    "$1/bin/orvane" about; "$1/bin/orvane" render --set Brightness=30 "$picture" "$work/out.png"
+    "$1/bin/orvane" --version; "$1/bin/orvane" render --set Brightness=30 "$picture" "$work/out.png"
     zgrep -q '^ 4  Mix with Original$' "$1/share/man/man1/orvane.1.gz"; . "$1/share/bash-completion/completions/orvane"
     COMP_WORDS=("$1/bin/orvane" render --set mix) COMP_CWORD=3; _orvane || :; [ "${COMPREPLY[*]}" = 'Mix\ with\ Original=' ]; }
 check "$work/moved"; lintian --fail-on error "$work"/deb/orvane_*.deb; dpkg -i "$work"/deb/orvane_*.deb >/dev/null; check /usr
