@@ -249,7 +249,8 @@ namespace {
 Outcome RunFrames(const std::string &command, const Options &options, const FrameFunction &frame, bool maskOutput) {
     if (options.positional.size() != 2)
         return Outcome::Fail(2, command + ": expected INPUT and OUTPUT, got " + std::to_string(options.positional.size()) +
-                                    " names; see orvane " + command + " --help");
+                                    (options.positional.size() == 1 ? " name" : " names") + "; see orvane " + command +
+                                    " --help");
     const std::string &input = options.positional[0], &output = options.positional[1];
     if (SameFile(input, output))
         return Outcome::Fail(2, "OUTPUT " + output + " is INPUT; write the result to another file");
@@ -264,6 +265,10 @@ Outcome RunFrames(const std::string &command, const Options &options, const Fram
         int32_t width, height;
         if (!ParseRawSize(options.raw, &width, &height, &error)) return Outcome::Fail(2, error);
         if (range.given) return Outcome::Fail(2, "--frames picks frames of a frame pattern or a video, not of --raw frames");
+        for (const std::string &name : {input, output})  // raw bytes under a picture's name would mislead
+            if (IsStillName(name, true))
+                return Outcome::Fail(2, "--raw reads and writes raw ARGB frames, but " + name +
+                                            " names a picture; use a name such as frames.argb, or leave out --raw");
         return RunRaw(input, output, width, height, frame);
     }
     if (input == "-" || output == "-")
