@@ -218,6 +218,18 @@ std::vector<RenderCase> RenderCases() {
 
 using SetLevelProc = int (*)(int);
 
+// Sets the host up with the case's values; the step renders `in` into `out` once, noting a failure.
+auto Renderer(Host &host, const RenderCase &c, const Image &in, Image *out, bool *failed) {
+    host.GlobalSetup();
+    host.ParamsSetup();
+    Apply(host, c);
+    *out = Image::Make(in.width, in.height);
+    return [&host, &in, out, failed] {
+        host.ClearCalls();
+        *failed = *failed || host.Render(in, *out) != 0;
+    };
+}
+
 void WholeRender(benchmark::State &state, const FrameSpec &frameSpec, const RenderCase &c, int level) {
     // A forced level needs the test build of the module (it exports the setter); -1 = the shipped one.
     aehost::Module *module = nullptr;
@@ -234,16 +246,11 @@ void WholeRender(benchmark::State &state, const FrameSpec &frameSpec, const Rend
 #endif
     if (!module) module = &LoadModule(ORV_MODULE_PATH);
     Host host(module->Entry());
-    host.GlobalSetup();
-    host.ParamsSetup();
-    Apply(host, c);
     const Image &in = FrameFor(frameSpec);
-    Image out = Image::Make(in.width, in.height);
+    Image out;
     bool failed = false;
-    TimedAgainstMemcpy(state, in, [&] {
-        host.ClearCalls();
-        failed = failed || host.Render(in, out) != 0;
-    });
+    auto render = Renderer(host, c, in, &out, &failed);
+    TimedAgainstMemcpy(state, in, render);
     if (failed) state.SkipWithError("render failed");
 }
 
@@ -251,16 +258,11 @@ void WholeRender(benchmark::State &state, const FrameSpec &frameSpec, const Rend
 // once (threaded rendering). Module and frame are made before the threads start.
 void ThreadedRender(benchmark::State &state, const FrameSpec &frameSpec, const RenderCase &c) {
     Host host(LoadModule(ORV_MODULE_PATH).Entry());
-    host.GlobalSetup();
-    host.ParamsSetup();
-    Apply(host, c);
     const Image &in = FrameFor(frameSpec);
-    Image out = Image::Make(in.width, in.height);
+    Image out;
     bool failed = false;
-    for (auto _ : state) {
-        host.ClearCalls();
-        failed = failed || host.Render(in, out) != 0;
-    }
+    auto render = Renderer(host, c, in, &out, &failed);
+    for (auto _ : state) render();
     state.SetItemsProcessed(state.iterations());  // items = frames: items_per_second is frames per second
     if (failed) state.SkipWithError("render failed");
 }
