@@ -36,14 +36,14 @@ uint8_t ToByte(float v, float a, long long max, bool associated) {
 }
 
 // The tags that keep their meaning in any format: the ICC profile and the resolution.
-void TagsFromSpec(const OIIO::ImageSpec &spec, PngTags *tags) {
-    if (const OIIO::ParamValue *icc = spec.find_attribute("ICCProfile")) {
+void TagsFromHeader(const OIIO::ImageSpec &header, PngTags *tags) {
+    if (const OIIO::ParamValue *icc = header.find_attribute("ICCProfile")) {
         const uint8_t *bytes = static_cast<const uint8_t *>(icc->data());
         tags->iccName = "ICC Profile";
         tags->iccProfile.assign(bytes, bytes + icc->type().size());
     }
-    float x = spec.get_float_attribute("XResolution"), y = spec.get_float_attribute("YResolution");
-    std::string unit = spec.get_string_attribute("ResolutionUnit");
+    float x = header.get_float_attribute("XResolution"), y = header.get_float_attribute("YResolution");
+    std::string unit = header.get_string_attribute("ResolutionUnit");
     double perMetre = unit == "cm" ? 100 : unit == "in" || unit == "inch" ? 1 / 0.0254 : 0;
     if (x > 0 && y > 0 && (perMetre > 0 || unit == "none")) {
         tags->hasPhys = true;
@@ -53,14 +53,14 @@ void TagsFromSpec(const OIIO::ImageSpec &spec, PngTags *tags) {
     }
 }
 
-void TagsToSpec(const PngTags &tags, OIIO::ImageSpec *spec) {
+void TagsToHeader(const PngTags &tags, OIIO::ImageSpec *header) {
     if (!tags.iccProfile.empty())
-        spec->attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, static_cast<int>(tags.iccProfile.size())),
+        header->attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, static_cast<int>(tags.iccProfile.size())),
                         tags.iccProfile.data());
     if (tags.hasPhys) {
-        spec->attribute("XResolution", static_cast<float>(tags.physX) / (tags.physUnit ? 100.f : 1.f));
-        spec->attribute("YResolution", static_cast<float>(tags.physY) / (tags.physUnit ? 100.f : 1.f));
-        spec->attribute("ResolutionUnit", tags.physUnit ? "cm" : "none");
+        header->attribute("XResolution", static_cast<float>(tags.physX) / (tags.physUnit ? 100.f : 1.f));
+        header->attribute("YResolution", static_cast<float>(tags.physY) / (tags.physUnit ? 100.f : 1.f));
+        header->attribute("ResolutionUnit", tags.physUnit ? "cm" : "none");
     }
 }
 
@@ -91,12 +91,12 @@ bool ReadStill(const std::string &path, Still *still, std::string *error) {
         *error = "cannot read " + path + ": " + OiioError("");
         return false;
     }
-    const OIIO::ImageSpec &spec = in->spec();
-    if (!CheckFrameSize(spec.width, spec.height, path, error)) return false;
-    const int channels = spec.nchannels, alpha = spec.alpha_channel;
+    const OIIO::ImageSpec &header = in->spec();
+    if (!CheckFrameSize(header.width, header.height, path, error)) return false;
+    const int channels = header.nchannels, alpha = header.alpha_channel;
     const std::string format = in->format_name();
-    const bool associated = alpha >= 0 && (format == "openexr" || (format == "tiff" && !spec.get_int_attribute("oiio:UnassociatedAlpha")));
-    const size_t count = static_cast<size_t>(spec.width) * static_cast<size_t>(spec.height);
+    const bool associated = alpha >= 0 && (format == "openexr" || (format == "tiff" && !header.get_int_attribute("oiio:UnassociatedAlpha")));
+    const size_t count = static_cast<size_t>(header.width) * static_cast<size_t>(header.height);
     std::vector<float> samples(count * static_cast<size_t>(channels));
     if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::FLOAT, samples.data())) {
         *error = "cannot read " + path + ": " + OiioError(in->geterror());
@@ -106,9 +106,9 @@ bool ReadStill(const std::string &path, Still *still, std::string *error) {
     for (int c = 0, found = 0; c < channels && found < 3; ++c)
         if (c != alpha) colour[found++] = c;
     if (channels - (alpha >= 0) < 3) colour[1] = colour[2] = colour[0];
-    const int bits = spec.get_int_attribute("oiio:BitsPerSample", static_cast<int>(spec.format.size() * 8));
-    const long long max = spec.format.is_floating_point() || bits > 16 ? 0 : (1LL << bits) - 1;  // 0: as float
-    still->image = aehost::Image::Make(spec.width, spec.height);
+    const int bits = header.get_int_attribute("oiio:BitsPerSample", static_cast<int>(header.format.size() * 8));
+    const long long max = header.format.is_floating_point() || bits > 16 ? 0 : (1LL << bits) - 1;  // 0: as float
+    still->image = aehost::Image::Make(header.width, header.height);
     uint8_t *out = still->image.pixels.data();
     for (size_t i = 0; i < count; ++i, out += 4) {
         const float *p = &samples[i * static_cast<size_t>(channels)];
@@ -117,9 +117,9 @@ bool ReadStill(const std::string &path, Still *still, std::string *error) {
         for (int k = 0; k < 3; ++k) out[k + 1] = ToByte(p[colour[k]], a, max, associated);
     }
     still->tags = PngTags();
-    TagsFromSpec(spec, &still->tags);
+    TagsFromHeader(header, &still->tags);
     still->conversion.clear();
-    if (spec.format.is_floating_point())
+    if (header.format.is_floating_point())
         still->conversion = std::to_string(bits) + "-bit float samples; the effect works on 8-bit pixels, so they were "
                             "clamped to 0..1 and rounded to 8 bits (v x 255)";
     else if (bits > 8)
@@ -158,16 +158,16 @@ bool WriteStill(const std::string &path, const aehost::Image &image, const PngTa
         return false;
     }
     const int channels = grey ? 1 : out->supports("alpha") ? 4 : 3;
-    OIIO::ImageSpec spec(image.width, image.height, channels, OIIO::TypeDesc::UINT8);
-    spec.attribute("oiio:UnassociatedAlpha", 1);  // the effect's alpha is straight; nothing to divide out
-    TagsToSpec(tags, &spec);
+    OIIO::ImageSpec header(image.width, image.height, channels, OIIO::TypeDesc::UINT8);
+    header.attribute("oiio:UnassociatedAlpha", 1);  // the effect's alpha is straight; nothing to divide out
+    TagsToHeader(tags, &header);
     if (!tags.iccProfile.empty() && !out->supports("ICC")) *dropped = "ICC profile";
     const size_t count = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
     std::vector<uint8_t> samples(count * static_cast<size_t>(channels));
     static const int kFromArgb[4][4] = {{2}, {}, {1, 2, 3}, {1, 2, 3, 0}};  // grey is the green channel
     for (size_t i = 0; i < count; ++i)
         for (int k = 0; k < channels; ++k) samples[i * channels + k] = image.pixels[4 * i + kFromArgb[channels - 1][k]];
-    if (!out->open(target.TempPath(), spec) || !out->write_image(OIIO::TypeDesc::UINT8, samples.data()) || !out->close()) {
+    if (!out->open(target.TempPath(), header) || !out->write_image(OIIO::TypeDesc::UINT8, samples.data()) || !out->close()) {
         std::string why = OiioError(out->geterror());
         for (size_t at = why.find(target.TempPath()); at != std::string::npos; at = why.find(target.TempPath()))
             why.replace(at, target.TempPath().size(), path);
