@@ -2,7 +2,7 @@
 # replay of their inputs in the normal test run (fuzz/replay/CMakeLists.txt). Needs the targets
 # orv_core and aehost of the main project.
 set(ORV_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(ORV_FUZZ_HARNESSES entry png set_parser)
+set(ORV_FUZZ_HARNESSES entry png)
 find_package(PNG REQUIRED)
 
 # Adds <harness>_fuzzer<suffix> for every harness; ARGN: sources added to each (a main, or none
@@ -17,7 +17,7 @@ function(orv_add_fuzz_harnesses suffix)
   # orvane's readers and writers.
   add_library(orv_fuzz_cli${suffix} STATIC
     ${root}/cli/png_io.cpp ${root}/cli/raw_io.cpp ${root}/cli/frame.cpp ${root}/cli/output_file.cpp
-    ${root}/cli/interrupt.cpp ${root}/cli/set_parser.cpp)
+    ${root}/cli/interrupt.cpp)
   target_include_directories(orv_fuzz_cli${suffix} PUBLIC ${root}/cli ${root}/src)
   target_link_libraries(orv_fuzz_cli${suffix} PUBLIC aehost PNG::PNG)
 
@@ -27,7 +27,5 @@ function(orv_add_fuzz_harnesses suffix)
     target_include_directories(${target} PRIVATE ${ORV_FUZZ_DIR})
     target_link_libraries(${target} PRIVATE orv_fuzz_cli${suffix} orv_core)
   endforeach()
-  foreach(harness entry set_parser)
-    target_sources(${harness}_fuzzer${suffix} PRIVATE $<TARGET_OBJECTS:orv_fuzz_entry${suffix}>)
-  endforeach()
+  target_sources(entry_fuzzer${suffix} PRIVATE $<TARGET_OBJECTS:orv_fuzz_entry${suffix}>)
 endfunction()
