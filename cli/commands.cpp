@@ -55,7 +55,8 @@ const char kModuleHelp[] =
 
 const char kRenderHelp[] =
     "usage: orvane render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] [--frames A-B[xS]]\n"
-    "                     [--codec ENCODER] [--skip-existing] INPUT OUTPUT\n"
+    "                     [--codec ENCODER] [--crf N | --bitrate RATE] [--pix-fmt FORMAT]\n"
+    "                     [--encoder-opt KEY=VALUE]... [--audio copy|encode|none] [--skip-existing] INPUT OUTPUT\n"
     "\n"
     "Renders INPUT through the effect into OUTPUT.\n"
     "  a still INPUT      .png .jpg .tif .tga .bmp .webp .dpx, or .exr (read only); OUTPUT is a still\n"
@@ -70,17 +71,27 @@ const char kRenderHelp[] =
     "  --raw WxH          INPUT and OUTPUT are raw frames of W*H*4 bytes, every pixel alpha, red,\n"
     "                     green, blue (ffmpeg's argb), rows top first; a file or stream of several\n"
     "                     frames renders frame by frame. \"-\" is standard input or output.\n"
-    "  any other INPUT    a video, decoded by ffmpeg; OUTPUT is encoded by ffmpeg in the container\n"
-    "                     and codec its extension names (.mp4, .mov, .mkv ...), with INPUT's audio\n"
-    "                     copied through; or a frame pattern OUTPUT, stills numbered from 0 like the\n"
-    "                     video's frames. A progress bar shows when stderr is a terminal.\n"
+    "  any other INPUT    a video, decoded by ffmpeg; OUTPUT is encoded by ffmpeg in the container its\n"
+    "                     extension names (.mp4, .mov, .mkv, .webm ...), in INPUT's codec when the\n"
+    "                     container takes it, alpha and audio kept; or a frame pattern OUTPUT, stills\n"
+    "                     numbered from 0 like the video's frames. OUTPUT is kept only when it holds\n"
+    "                     every rendered frame. A progress bar shows when stderr is a terminal.\n"
     "\n"
     "options:\n"
     "%s"
     "  --frames A-B[xS]   frames A to B inclusive (every S-th), of a pattern by its frame numbers, of\n"
     "                     a video counted from 0 as ffmpeg counts; a video OUTPUT then has no audio\n"
-    "  --codec ENCODER    ffmpeg's encoder for a video OUTPUT (ffv1, prores_ks ...); by default the\n"
-    "                     container's own\n"
+    "  --codec ENCODER    ffmpeg's encoder for a video OUTPUT (ffv1, prores_ks ...; ffmpeg -encoders);\n"
+    "                     by default INPUT's codec family, else the container's own (H.264 4:2:0 for\n"
+    "                     .mp4 .mov .mkv, VP9 for .webm), or one that keeps INPUT's alpha\n"
+    "  --crf N            constant quality, 0 (best) to 63, for encoders that have it (libx264 ...)\n"
+    "  --bitrate RATE     bits per second instead, as ffmpeg writes them: 8M, 2500k\n"
+    "  --pix-fmt FORMAT   the encoder's pixel format (yuv422p10le ...); by default 4:2:0 8-bit for\n"
+    "                     H.264, HEVC and VP9, the family's own for ProRes and lossless codecs\n"
+    "  --encoder-opt KEY=VALUE  an option for ffmpeg's encoder (preset=slow, g=1); repeatable\n"
+    "  --audio MODE       copy (the default: INPUT's audio as it is), encode (the container's\n"
+    "                     default codec) or none; a container that cannot hold the audio as it is\n"
+    "                     is refused before any frame is rendered\n"
     "  --skip-existing    output frames of a pattern already on disk are kept, not rendered again\n"
     "  --downsample N/D   renders as After Effects does at reduced resolution: INPUT is the frame at\n"
     "                     N/D of the layer's size (1/2 = half resolution); 1 <= N <= D <= 1000\n"
@@ -170,7 +181,12 @@ bool ParseOptions(const std::string &command, const Args &args, const std::vecto
         if (name == "set") options->sets.push_back(value);
         if (name == "downsample") options->downsample = value;
         if (name == "frames") options->frames = value;
-        if (name == "codec") options->codec = value;
+        if (name == "codec") options->encode.codec = value;
+        if (name == "crf") options->encode.crf = value;
+        if (name == "bitrate") options->encode.bitrate = value;
+        if (name == "pix-fmt") options->encode.pixFmt = value;
+        if (name == "encoder-opt") options->encode.encoderOpts.push_back(value);
+        if (name == "audio") options->encode.audio = value;
         if (name == "skip-existing") {
             *error = command + ": --skip-existing takes no value; see orvane " + command + " --help";
             return false;
@@ -254,7 +270,7 @@ Outcome RunFrames(const std::string &command, const Options &options, const Fram
     const std::string &input = options.positional[0], &output = options.positional[1];
     if (SameFile(input, output))
         return Outcome::Fail(2, "OUTPUT " + output + " is INPUT; write the result to another file");
-    FrameJob job{frame, maskOutput, options.skipExisting, false, options.codec};
+    FrameJob job{frame, maskOutput, options.skipExisting, false, options.encode};
     FrameRange range;
     std::string error;
     if (!options.frames.empty() && !ParseFrameRange(options.frames, &range, &error)) return Outcome::Fail(2, error);
@@ -306,7 +322,7 @@ std::string CheckRender(const std::string &, Options &options) {
     std::string error;
     if (!options.downsample.empty())
         ParseDownsample(options.downsample, &options.downsampleNum, &options.downsampleDen, &error);
-    return error;
+    return error.empty() ? CheckEncodeOptions(options.encode) : error;
 }
 
 int RunRender(const Options &options, EffectRunner &runner) {
@@ -412,8 +428,8 @@ int RunAbout(const Options &, EffectRunner &runner) {
 
 const std::vector<Command> &Commands() {
     static const std::vector<Command> commands = {
-        {"render", "render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] [--frames A-B[xS]] [--codec ENCODER] [--skip-existing] INPUT OUTPUT",
-         kRenderHelp, {"raw", "set", "downsample", "frames", "codec", "skip-existing"}, CheckRender, RunRender},
+        {"render", "render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] [--frames A-B[xS]] [video options] [--skip-existing] INPUT OUTPUT",
+         kRenderHelp, {"raw", "set", "downsample", "frames", "codec", "crf", "bitrate", "pix-fmt", "encoder-opt", "audio", "skip-existing"}, CheckRender, RunRender},
         {"mask", "mask   [--raw WxH] [--set NAME=VALUE]... [--frames A-B[xS]] [--skip-existing] INPUT OUTPUT", kMaskHelp,
          {"raw", "set", "frames", "skip-existing"}, nullptr, RunMask},
         {"params", "params", kParamsHelp, {}, NoNames, RunParams},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "effect_runner.h"
+#include "video_codec.h"
 
 namespace orvcli {
 
@@ -23,7 +24,7 @@ struct Options {
     std::string downsample;
     std::string frames;         // --frames A-B[xS]
     bool skipExisting = false;  // --skip-existing
-    std::string codec;          // --codec
+    EncodeOptions encode;       // --codec, --crf, --bitrate, --pix-fmt, --encoder-opt, --audio
     int32_t downsampleNum = 1;  // --downsample, once a command's check has read it
     uint32_t downsampleDen = 1;
     std::vector<std::string> positional;

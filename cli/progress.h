@@ -14,16 +14,18 @@ public:
     // total < 0 when the frame count is unknown: no bar, no time left.
     Progress(long long total, bool enabled);
     void Update(long long done);
+    // All `done` frames are with the encoder, which is still writing: "finishing" in place of the time.
+    void Finishing(long long done);
     // The final line, kept on screen.
     void Finish(long long done);
     // Ends a drawn line so that a message can follow it.
     void Abandon();
 
-    // The line for `done` frames after `seconds`.
-    static std::string Line(long long done, long long total, double seconds);
+    // The line for `done` frames after `seconds`; a `state` in place of the time left or taken.
+    static std::string Line(long long done, long long total, double seconds, const std::string &state = "");
 
 private:
-    void Draw(long long done);
+    void Draw(long long done, const std::string &state = "");
 
     long long total;
     bool enabled;

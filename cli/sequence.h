@@ -9,6 +9,7 @@
 
 #include "frame.h"
 #include "image_io.h"
+#include "video_codec.h"
 
 namespace orvcli {
 
@@ -35,7 +36,7 @@ struct FrameJob {
     bool grey = false;
     bool skipExisting = false;
     bool warned = false;  // a sequence says its conversion warning once, for the first frame
-    std::string codec;    // ffmpeg's encoder for a video output; "" for the container's own
+    EncodeOptions encode;  // how a video output is encoded
     std::mutex *effect = nullptr;  // held around the effect when frames are rendered on several threads
 };
 

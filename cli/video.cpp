@@ -13,6 +13,7 @@
 #include "progress.h"
 #include "raw_io.h"
 #include "sequence.h"
+#include "video_codec.h"
 
 namespace orvcli {
 
@@ -146,16 +147,14 @@ std::vector<std::string> DecoderCommand(const std::string &input, const VideoInf
 
 // A segment (`withAudio` false) carries no audio: its span would be cut at audio packets, not frames.
 std::vector<std::string> EncoderCommand(const std::string &input, const std::string &temp, const VideoInfo &info,
-                                        bool withAudio, const std::string &codec) {
+                                        bool withAudio, const EncodePlan &plan) {
     std::vector<std::string> argv = {
         "ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-y",
         "-f", "rawvideo", "-pix_fmt", "argb", "-s", std::to_string(info.width) + "x" + std::to_string(info.height),
         "-framerate", info.rate, "-i", "-", "-i", "file:" + input, "-map", "0:v:0"};
-    if (withAudio) argv.insert(argv.end(), {"-map", "1:a?", "-c:a", "copy"});
+    if (withAudio) argv.insert(argv.end(), plan.audioArgs.begin(), plan.audioArgs.end());
     argv.insert(argv.end(), {"-map_metadata", "1", "-sws_flags", kScaleFlags});
-    if (!codec.empty()) argv.insert(argv.end(), {"-c:v", codec});
-    // The input's pixel format is offered; an encoder that cannot take it picks its closest.
-    if (!info.pixelFormat.empty()) argv.insert(argv.end(), {"-pix_fmt", info.pixelFormat});
+    argv.insert(argv.end(), plan.videoArgs.begin(), plan.videoArgs.end());
     std::vector<std::string> filters;
     std::string matrix = MatrixForScale(info.colorSpace);
     if (!matrix.empty()) {
@@ -187,6 +186,13 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
     if (!ProbeVideo(input, &info, &error)) return Outcome::Fail(2, error);
     if (!CheckFrameSize(info.width, info.height, input, &error)) return Outcome::Fail(2, error);
     const std::string pattern = FramePattern(output);  // stills instead of a video when set
+    SourceFacts facts;
+    EncodePlan plan;
+    if (pattern.empty() && (!ProbeSource(input, &facts, &error) ||
+                            !PlanEncode(facts, Extension(output), job.encode, !job.grey, AskFfmpeg, &plan, &error)))
+        return Outcome::Fail(2, error);
+    if (!job.encode.encoderOpts.empty() && !TryEncoder(plan, info.width, info.height, &error)) return Outcome::Fail(2, error);
+    for (const std::string &warning : plan.warnings) std::fprintf(stderr, "orvane: warning: %s %s\n", input.c_str(), warning.c_str());
 
     OutputFile out;  // declared first: destroyed after the children are killed and reaped
     if (pattern.empty() && !out.Open(output, &error)) return Outcome::Fail(2, error);
@@ -195,7 +201,7 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
 
     ChildProcess decoder, encoder;
     if (!decoder.Start(DecoderCommand(input, info), false, true, &error) ||
-        (pattern.empty() && !encoder.Start(EncoderCommand(input, out.TempPath(), info, !range.given, job.codec), true, false, &error)))
+        (pattern.empty() && !encoder.Start(EncoderCommand(input, out.TempPath(), info, !range.given, plan), true, false, &error)))
         return Outcome::Fail(2, error + kNeedFfmpeg);
 
     const size_t frameBytes = static_cast<size_t>(info.width) * static_cast<size_t>(info.height) * 4;
@@ -236,6 +242,7 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
     decoder.CloseStdout();
     encoder.CloseStdin();
     int decodedStatus = decoder.Wait();
+    if (pattern.empty()) progress.Finishing(frames);  // the encoder drains what it holds
     int encoded = pattern.empty() ? encoder.Wait() : 0;
     if ((decodedStatus != 0 || partial) && !encoderGone && !stopped) {
         progress.Abandon();
@@ -254,6 +261,13 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
                                                   "), fewer than --frames asks for; " + (pattern.empty() ? "nothing was written"
                                                   : "the frames within it were written")
                                             : input + " gave no frame to render");
+    }
+    const long long written = pattern.empty() ? CountVideoPackets(out.TempPath(), &error) : frames;
+    if (written != frames) {  // the encoder or the muxer lost frames: a broken file is no result
+        progress.Abandon();
+        return Outcome::Fail(2, "ffmpeg wrote " + (written < 0 ? "a file ffprobe cannot count (" + named(error) + ")"
+                                                               : std::to_string(written) + " frames") +
+                                    " into " + output + ", not the " + std::to_string(frames) + " rendered; nothing was written");
     }
     progress.Finish(frames);
     if (pattern.empty() && !out.Commit(&error)) return Outcome::Fail(2, error);

@@ -1,7 +1,7 @@
 // Video through two ffmpeg child processes: one decodes INPUT to ARGB rawvideo on a pipe, orvane
-// works on each frame, and the other encodes the frames from a pipe into OUTPUT (container and
-// codec chosen by ffmpeg from OUTPUT's extension), copying INPUT's audio through. One frame in
-// memory at a time; no frame ever touches the disk.
+// works on each frame, and the other encodes the frames from a pipe into OUTPUT (container from
+// OUTPUT's extension, encoder as video_codec.h chooses), with INPUT's audio. One frame in memory at
+// a time; no frame ever touches the disk. OUTPUT is kept only when it holds every rendered frame.
 #ifndef ORVANE_CLI_VIDEO_H
 #define ORVANE_CLI_VIDEO_H
 

@@ -64,7 +64,7 @@ TEST(OrvaneFiles, EveryFailureSaysWhyAndLeavesTheFilesAsTheyWere) {
         {2, "empty.raw holds 0 bytes", {"mask", "--raw", "8x6", dir / "empty.raw", out}}, {2, "usage:", {}},
         {2, "standard input holds no frame", {"render", "--raw", "8x6", "-", out}}, {2, "unknown command", {"frame", raw, out}},
         {2, "cannot read " + broken + " as a PNG", {"render", broken, png}}, {2, "params: takes no names", {"params", "x"}},
-        {2, "ffmpeg could not encode " + dir / "out.mp4", {"render", video, dir / "out.mp4"}},  // mp4 cannot carry PCM audio
+        {2, "(.mp4) cannot hold the input's pcm_s16le audio as it is: give --audio encode", {"render", video, dir / "out.mp4"}},
         {2, raw + " is not a still picture, and ffprobe cannot read it as a video", {"render", raw, dir / "out.mkv"}},
         {2, "--set Nope=1: no parameter is named \"Nope\"", {"mask", "--raw", "8x6", "--set", "Nope=1", raw, out}},
         {2, "render: unknown option --frobnicate", {"render", "--frobnicate", raw, out}},
