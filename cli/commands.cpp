@@ -428,7 +428,7 @@ int RunAbout(const Options &, EffectRunner &runner) {
 
 const std::vector<Command> &Commands() {
     static const std::vector<Command> commands = {
-        {"render", "render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] [--frames A-B[xS]] [video options] [--skip-existing] INPUT OUTPUT",
+        {"render", "render [--raw WxH] [--set NAME=VALUE]... [--downsample N/D] [--frames A-B[xS]] [--codec ENCODER] [--crf N | --bitrate RATE] [--pix-fmt FORMAT] [--encoder-opt KEY=VALUE]... [--audio copy|encode|none] [--skip-existing] INPUT OUTPUT",
          kRenderHelp, {"raw", "set", "downsample", "frames", "codec", "crf", "bitrate", "pix-fmt", "encoder-opt", "audio", "skip-existing"}, CheckRender, RunRender},
         {"mask", "mask   [--raw WxH] [--set NAME=VALUE]... [--frames A-B[xS]] [--skip-existing] INPUT OUTPUT", kMaskHelp,
          {"raw", "set", "frames", "skip-existing"}, nullptr, RunMask},
