@@ -105,7 +105,7 @@ bool Preview::Open(std::string *error) {
     if (!pattern.empty()) {
         std::vector<int> found;
         std::vector<std::string> names;
-        OIIO::Filesystem::scan_for_matching_filenames(input.find('/') == std::string::npos ? "./" + input : input, found, names);
+        OIIO::Filesystem::scan_for_matching_filenames(pattern.find('/') == std::string::npos ? "./" + pattern : pattern, found, names);
         frames.clear();
         for (size_t i = 0; i < found.size(); ++i)
             if (found[i] >= 0) frames.push_back(found[i]);
