@@ -66,7 +66,7 @@ bool Encode(const aehost::Image &image, bool png, std::string *type, std::vector
     OIIO::Filesystem::IOVecOutput memory(*file);
     auto out = OIIO::ImageOutput::create("preview.jpg", &memory);
     OIIO::ImageSpec header(image.width, image.height, 3, OIIO::TypeDesc::UINT8);
-    header.attribute("Compression", "jpeg:90");
+    header.attribute("Compression", "jpeg:85");
     if (out && out->open("preview.jpg", header) && out->write_image(OIIO::TypeDesc::UINT8, rgb.data()) && out->close()) return true;
     *error = "cannot encode the preview: " + (out ? out->geterror() : OIIO::geterror());
     return false;
@@ -181,7 +181,7 @@ std::string Preview::ParamsJson() {
             case PF_Param_POINT: value = FormatFixed(def.u.td.x_value) + "," + FormatFixed(def.u.td.y_value); break;
             default: continue;
         }
-        json += std::string(param.slot > 1 ? "," : "") + "{\"name\":" + Quote(name) + ",\"type\":" + Quote(TypeName(param.type)) +
+        json += std::string(json.back() == '[' ? "" : ",") + "{\"name\":" + Quote(name) + ",\"type\":" + Quote(TypeName(param.type)) +
                 ",\"value\":" + Quote(value) + ",\"given\":" + (given ? "true" : "false") + extra + "}";
     }
     return json + "]}";
