@@ -7,7 +7,7 @@ const { spawn, execFileSync } = require('child_process');
 const assert = require('assert');
 const fs = require('fs');
 const puppeteer = require('puppeteer-core');
-const [orvane, scratch, screenshot] = process.argv.slice(2);
+const [orvane, scratch, screenshot] = process.argv.slice(2).map((arg) => require('path').resolve(arg));
 const data = `${__dirname}/../data`;
 
 // ARGB pixels of a picture, decoded by ffmpeg apart from orvane.
