@@ -9,9 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "effect/brightness_contrast_effect.h"
 #include "effect_runner.h"
-#include "host/host_context.h"
 #include "mask.h"
 #include "output_file.h"
 #include "png_io.h"
@@ -134,6 +132,23 @@ const char kDemoHelp[] =
     "a ramp of rising alpha) with eight typical settings and writes them side by side as one contact\n"
     "sheet, OUTPUT.png (default orvane-demo.png), printing the settings of each tile.\n";
 
+const char kPreviewHelp[] =
+    "usage: orvane preview [--set NAME=VALUE]... [--port N] INPUT\n"
+    "\n"
+    "Serves a page to tune the parameters by eye in a browser and prints its address,\n"
+    "http://127.0.0.1:PORT/?token=..., for this machine alone (every request needs the token). The page\n"
+    "has a control for each parameter the module registered (click the picture to place Center); shows\n"
+    "the result as `orvane render` renders it, the original, the chooser's selection as `orvane mask`\n"
+    "shows it, or result and original split; and the equivalent `orvane render` command line, ready to\n"
+    "copy. Its Write button renders the still next to INPUT, NAME.orvane.png for INPUT NAME.png (a frame\n"
+    "of a sequence or video: numbered as the frame), written whole. INPUT is a still, a frame pattern or\n"
+    "a video; a frame slider picks the frame of the last two. Ctrl-C stops the server.\n"
+    "\n"
+    "options:\n"
+    "%s"
+    "  --port N           the port to listen on; 0 or none: a free port\n"
+    "%s";
+
 // Parses `args` accepting the options named in `accepted` ("raw", "set", "downsample", "frames",
 // "skip-existing"; --help and --module always), as "--name VALUE" or "--name=VALUE", a flag
 // (--skip-existing) alone. "-" alone and everything after "--" are positional.
@@ -187,6 +202,7 @@ bool ParseOptions(const std::string &command, const Args &args, const std::vecto
         if (name == "pix-fmt") options->encode.pixFmt = value;
         if (name == "encoder-opt") options->encode.encoderOpts.push_back(value);
         if (name == "audio") options->encode.audio = value;
+        if (name == "port") options->port = value;
         if (name == "skip-existing") {
             *error = command + ": --skip-existing takes no value; see orvane " + command + " --help";
             return false;
@@ -333,21 +349,12 @@ int RunRender(const Options &options, EffectRunner &runner) {
 }
 
 int RunMask(const Options &options, EffectRunner &runner) {
-    std::vector<uint8_t> mask;
     return Finish(RunFrames("mask", options, [&](const aehost::Image &in, aehost::Image &out) {
-        aehost::Host &host = runner.Host();
-        // The effect reads its parameters as in a render of this frame: the call recorded, then
-        // the effect's own getters.
-        host.PrepareRender(in);
-        orv::SetHostContext(PF_Cmd_RENDER, &host.InData(), &host.OutData(), host.ParamArray().data(), nullptr, nullptr);
-        orv::BrightnessContrastEffect effect;
-        orv::RenderSettings settings{};
-        if (!effect.ReadSettings(&settings)) return Outcome::Fail(2, "out of memory reading the parameters");
-        Outcome outcome = ComputeMask(settings.chooser, in, &mask);
-        if (outcome.ok()) MaskToArgb(mask, in.width, in.height, &out);
-        return outcome;
+        return RenderMask(runner.Host(), in, out);
     }, true));
 }
+
+}  // namespace
 
 std::string TypeName(PF_ParamType type) {
     switch (type) {
@@ -366,6 +373,8 @@ std::string Hex(PF_Pixel c) {
     std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", c.red, c.green, c.blue);
     return buffer;
 }
+
+namespace {
 
 std::string NoNames(const std::string &name, Options &options) {
     return options.positional.empty() ? "" : name + ": takes no names; see orvane " + name + " --help";
@@ -435,6 +444,7 @@ const std::vector<Command> &Commands() {
         {"params", "params", kParamsHelp, {}, NoNames, RunParams},
         {"about", "about", kAboutHelp, {}, NoNames, RunAbout},
         {"demo", "demo [OUTPUT.png]", kDemoHelp, {}, CheckDemo, RunDemo},
+        {"preview", "preview [--set NAME=VALUE]... [--port N] INPUT", kPreviewHelp, {"set", "port"}, CheckPreview, RunPreview},
     };
     return commands;
 }

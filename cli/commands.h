@@ -25,6 +25,7 @@ struct Options {
     std::string frames;         // --frames A-B[xS]
     bool skipExisting = false;  // --skip-existing
     EncodeOptions encode;       // --codec, --crf, --bitrate, --pix-fmt, --encoder-opt, --audio
+    std::string port;           // --port
     int32_t downsampleNum = 1;  // --downsample, once a command's check has read it
     uint32_t downsampleDen = 1;
     std::vector<std::string> positional;
@@ -55,10 +56,17 @@ bool ParseSets(const std::vector<std::string> &sets, const std::vector<ParamInfo
                std::vector<Assignment> *values, std::string *error);
 Outcome WriteWhole(const std::string &path, const std::vector<uint8_t> &bytes);
 std::string Lower(std::string s);
+// A parameter type as `orvane params` names it ("slider", "popup" ...); a colour as #RRGGBB.
+std::string TypeName(PF_ParamType type);
+std::string Hex(PF_Pixel c);
 
 // `orvane demo` (demo.cpp): at most one name, a PNG; the contact sheet.
 std::string CheckDemo(const std::string &name, Options &options);
 int RunDemo(const Options &options, EffectRunner &runner);
+
+// `orvane preview` (preview.cpp): one INPUT and --port; the server, until Ctrl-C.
+std::string CheckPreview(const std::string &name, Options &options);
+int RunPreview(const Options &options, EffectRunner &runner);
 
 }  // namespace orvcli
 

@@ -1,6 +1,8 @@
 #include "mask.h"
 
 #include "chooser/pixel_chooser.h"
+#include "effect/brightness_contrast_effect.h"
+#include "host/host_context.h"
 #include "support/world_image.h"
 
 namespace orvcli {
@@ -48,6 +50,18 @@ void MaskToArgb(const std::vector<uint8_t> &mask, int32_t width, int32_t height,
         p[0] = 255;
         p[1] = p[2] = p[3] = mask[i];
     }
+}
+
+Outcome RenderMask(aehost::Host &host, const aehost::Image &in, aehost::Image &out) {
+    host.PrepareRender(in);
+    orv::SetHostContext(PF_Cmd_RENDER, &host.InData(), &host.OutData(), host.ParamArray().data(), nullptr, nullptr);
+    orv::BrightnessContrastEffect effect;
+    orv::RenderSettings settings{};
+    if (!effect.ReadSettings(&settings)) return Outcome::Fail(2, "out of memory reading the parameters");
+    std::vector<uint8_t> mask;
+    Outcome outcome = ComputeMask(settings.chooser, in, &mask);
+    if (outcome.ok()) MaskToArgb(mask, in.width, in.height, &out);
+    return outcome;
 }
 
 }  // namespace orvcli

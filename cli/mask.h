@@ -19,6 +19,10 @@ Outcome ComputeMask(const orv::ChooserSettings &settings, const aehost::Image &i
 // The mask as an opaque grey ARGB frame (alpha 255, red = green = blue = the mask byte).
 void MaskToArgb(const std::vector<uint8_t> &mask, int32_t width, int32_t height, aehost::Image *out);
 
+// The selection of the frame `in` with the values `host` holds, read by the effect's own getters as
+// in a render of this frame, as an opaque grey ARGB frame in `out`.
+Outcome RenderMask(aehost::Host &host, const aehost::Image &in, aehost::Image &out);
+
 }  // namespace orvcli
 
 #endif

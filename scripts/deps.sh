@@ -21,6 +21,6 @@ orv_need_packages() {
 }
 
 # What every build needs.
-ORV_BASE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libpng-dev frei0r-plugins-dev libopenimageio-dev)
+ORV_BASE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libpng-dev frei0r-plugins-dev libopenimageio-dev libcpp-httplib-dev)
 # What the Debian package needs: dpkg-shlibdeps and file (CPack's dependency list), lintian (its check).
 ORV_PACKAGE_PACKAGES=(dpkg-dev file lintian)
