@@ -4,6 +4,11 @@
 // become the 16.16, 1-based and pixel values that host stores, and every frame goes through
 // PF_Cmd_RENDER. Pixels are rotated from frei0r's R G B A to the effect's A R G B and back.
 //
+// A frame costs the two rotations and the render itself: the input is rotated into the instance's
+// source layer, the effect renders straight into the host's output frame, which is then rotated in
+// place. The records that stay the same from frame to frame (the layer size, the points left at their
+// defaults, the input layer) are set once, when the instance is made.
+//
 // Instances share nothing mutable: the module keeps its per-call state per thread, and an instance
 // serialises its own calls (MLT may update one instance from several slice threads).
 extern "C" {  // the header declares C functions without saying so
@@ -48,7 +53,7 @@ private:
     f0r_param_position_t center{};
     std::string text[kParamCount];
     std::vector<std::string> choices[kParamCount];
-    aehost::Image source, result;
+    aehost::Image source;
 };
 
 Instance::Instance(unsigned width_, unsigned height_)
@@ -82,10 +87,10 @@ Instance::Instance(unsigned width_, unsigned height_)
     }
     const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
     valid = valid && width > 0 && height > 0 && n <= SIZE_MAX / 4;
-    if (valid) {
-        source = aehost::Image::Make(width, height);
-        result = aehost::Image::Make(width, height);
-    }
+    if (!valid) return;
+    source = aehost::Image::Make(width, height);
+    host.PrepareRender(source);
+    host.ParamArray()[0]->u.ld = source.World();
 }
 
 void Instance::Set(const void *value, int index) {
@@ -138,10 +143,13 @@ void Instance::Get(void *value, int index) {
 void Instance::Update(const uint32_t *in, uint32_t *out) {
     std::lock_guard<std::mutex> lock(busy);
     const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
+    // Read before `out` is written: a host may pass one buffer as both.
     RgbaToArgb(in, reinterpret_cast<uint32_t *>(source.pixels.data()), n);
-    host.Render(source, result);  // an effect error leaves the output transparent black, as in a host
+    PF_LayerDef output = source.World();
+    output.data = reinterpret_cast<PF_Pixel *>(out);
+    host.Call(PF_Cmd_RENDER, &output);  // the effect clears the output first, as in any host
     host.ClearCalls();
-    ArgbToRgba(reinterpret_cast<const uint32_t *>(result.pixels.data()), out, n);
+    ArgbToRgba(out, out, n);
 }
 
 bool InRange(int index) { return index >= 0 && index < kParamCount; }
