@@ -13,6 +13,7 @@
 #include "progress.h"
 #include "raw_io.h"
 #include "sequence.h"
+#include "video_streams.h"
 
 namespace orvcli {
 
@@ -138,20 +139,23 @@ namespace {
 // orvane would darken a YUV video by about one step.
 const char kScaleFlags[] = "bicubic+accurate_rnd+full_chroma_int";
 
-std::vector<std::string> DecoderCommand(const std::string &input, const VideoInfo &info) {
-    return {"ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-i", "file:" + input, "-map", "0:v:0",
-            // A constant rate, the one the encoder is told: variable-rate input keeps its duration.
-            "-r", info.rate, "-sws_flags", kScaleFlags, "-f", "rawvideo", "-pix_fmt", "argb", "-"};
+std::vector<std::string> DecoderCommand(const std::string &input, const VideoInfo &info, const StreamPlan &plan) {
+    std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-i", "file:" + input, "-map", "0:v:0"};
+    for (const std::string &arg : plan.DecoderArgs(info.rate)) argv.push_back(arg);
+    argv.insert(argv.end(), {"-sws_flags", kScaleFlags, "-f", "rawvideo", "-pix_fmt", "argb", "-"});
+    return argv;
 }
 
 // A segment (`withAudio` false) carries no audio: its span would be cut at audio packets, not frames.
 std::vector<std::string> EncoderCommand(const std::string &input, const std::string &temp, const VideoInfo &info,
-                                        bool withAudio, const std::string &codec) {
+                                        bool withAudio, const std::string &codec, StreamPlan &plan) {
     std::vector<std::string> argv = {
         "ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-y",
         "-f", "rawvideo", "-pix_fmt", "argb", "-s", std::to_string(info.width) + "x" + std::to_string(info.height),
         "-framerate", info.rate, "-i", "-", "-i", "file:" + input, "-map", "0:v:0"};
     if (withAudio) argv.insert(argv.end(), {"-map", "1:a?", "-c:a", "copy"});
+    std::vector<std::string> streams = plan.EncoderArgs();
+    argv.insert(argv.end(), streams.begin(), streams.end());
     argv.insert(argv.end(), {"-map_metadata", "1", "-sws_flags", kScaleFlags});
     if (!codec.empty()) argv.insert(argv.end(), {"-c:v", codec});
     // The input's pixel format is offered; an encoder that cannot take it picks its closest.
@@ -170,11 +174,8 @@ std::vector<std::string> EncoderCommand(const std::string &input, const std::str
         sar[sar.find(':')] = '/';
         filters.push_back("setsar=" + sar);
     }
-    if (!filters.empty()) {
-        std::string chain;
-        for (const std::string &f : filters) chain += (chain.empty() ? "" : ",") + f;
-        argv.insert(argv.end(), {"-vf", chain});
-    }
+    std::vector<std::string> filterArgs = plan.FilterArgs(filters);
+    argv.insert(argv.end(), filterArgs.begin(), filterArgs.end());
     argv.push_back("file:" + temp);
     return argv;
 }
@@ -184,7 +185,10 @@ std::vector<std::string> EncoderCommand(const std::string &input, const std::str
 Outcome RunVideo(const std::string &input, const std::string &output, const FrameRange &range, FrameJob &job) {
     std::string error;
     VideoInfo info;
+    StreamPlan plan;
     if (!ProbeVideo(input, &info, &error)) return Outcome::Fail(2, error);
+    if (!plan.Probe(input, &error)) return Outcome::Fail(2, "ffprobe cannot read the streams of " + input + ": " + error);
+    if (!plan.EightBit().empty()) info.pixelFormat = plan.EightBit();
     if (!CheckFrameSize(info.width, info.height, input, &error)) return Outcome::Fail(2, error);
     const std::string pattern = FramePattern(output);  // stills instead of a video when set
 
@@ -192,10 +196,11 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
     if (pattern.empty() && !out.Open(output, &error)) return Outcome::Fail(2, error);
     out.CloseFd();  // ffmpeg writes it by name
     auto named = [&](const std::string &text) { return ReplaceAll(text, out.TempPath(), output); };
+    if (!plan.Prepare(input, output, pattern.empty() ? out.TempPath() : "", range, info.rate, &error)) return Outcome::Fail(2, error);
 
     ChildProcess decoder, encoder;
-    if (!decoder.Start(DecoderCommand(input, info), false, true, &error) ||
-        (pattern.empty() && !encoder.Start(EncoderCommand(input, out.TempPath(), info, !range.given, job.codec), true, false, &error)))
+    if (!decoder.Start(DecoderCommand(input, info, plan), false, true, &error) ||
+        (pattern.empty() && !encoder.Start(EncoderCommand(input, out.TempPath(), info, !range.given, job.codec, plan), true, false, &error)))
         return Outcome::Fail(2, error + kNeedFfmpeg);
 
     const size_t frameBytes = static_cast<size_t>(info.width) * static_cast<size_t>(info.height) * 4;
