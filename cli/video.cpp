@@ -136,13 +136,17 @@ bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error) {
 namespace {
 
 // Accurate rounding and full chroma in the YUV <-> RGB conversions: without them every pass through
-// orvane would darken a YUV video by about one step.
+// orvane would darken a YUV video by about one step. Stills get smooth chroma; on the way back to a
+// video, subsampled chroma is repeated and then averaged, which gives back what was there (a smooth
+// filter both ways blurs it and overshoots into clipped RGB at saturated edges).
 const char kScaleFlags[] = "bicubic+accurate_rnd+full_chroma_int";
+const char kDecodeFlags[] = "neighbor+accurate_rnd+full_chroma_int";
+const char kEncodeFlags[] = "area+accurate_rnd+full_chroma_int";
 
-std::vector<std::string> DecoderCommand(const std::string &input, const VideoInfo &info, const StreamPlan &plan) {
+std::vector<std::string> DecoderCommand(const std::string &input, const VideoInfo &info, const StreamPlan &plan, bool toVideo) {
     std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-i", "file:" + input, "-map", "0:v:0"};
     for (const std::string &arg : plan.DecoderArgs(info.rate)) argv.push_back(arg);
-    argv.insert(argv.end(), {"-sws_flags", kScaleFlags, "-f", "rawvideo", "-pix_fmt", "argb", "-"});
+    argv.insert(argv.end(), {"-sws_flags", toVideo ? kDecodeFlags : kScaleFlags, "-f", "rawvideo", "-pix_fmt", "argb", "-"});
     return argv;
 }
 
@@ -156,7 +160,7 @@ std::vector<std::string> EncoderCommand(const std::string &input, const std::str
     if (withAudio) argv.insert(argv.end(), {"-map", "1:a?", "-c:a", "copy"});
     std::vector<std::string> streams = plan.EncoderArgs();
     argv.insert(argv.end(), streams.begin(), streams.end());
-    argv.insert(argv.end(), {"-map_metadata", "1", "-sws_flags", kScaleFlags});
+    argv.insert(argv.end(), {"-map_metadata", "1", "-sws_flags", kEncodeFlags});
     if (!codec.empty()) argv.insert(argv.end(), {"-c:v", codec});
     // The input's pixel format is offered; an encoder that cannot take it picks its closest.
     if (!info.pixelFormat.empty()) argv.insert(argv.end(), {"-pix_fmt", info.pixelFormat});
@@ -199,7 +203,7 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
     if (!plan.Prepare(input, output, pattern.empty() ? out.TempPath() : "", range, info.rate, &error)) return Outcome::Fail(2, error);
 
     ChildProcess decoder, encoder;
-    if (!decoder.Start(DecoderCommand(input, info, plan), false, true, &error) ||
+    if (!decoder.Start(DecoderCommand(input, info, plan, pattern.empty()), false, true, &error) ||
         (pattern.empty() && !encoder.Start(EncoderCommand(input, out.TempPath(), info, !range.given, job.codec, plan), true, false, &error)))
         return Outcome::Fail(2, error + kNeedFfmpeg);
 

@@ -33,3 +33,19 @@ TEST(OrvaneVideoStreams, KeepsWhatTheContainerTakesAndSaysWhatItCannot) {
         EXPECT_EQ(Probe(dir / c.out, c.probe), c.expected.empty() ? Probe(dir / c.in, c.probe) : c.expected) << c.out;
     }
 }
+
+// Untagged 4:2:0 input: a render that changes nothing is as close to the input as a plain re-encode.
+TEST(OrvaneVideoStreams, UntaggedChromaSurvivesAsAPlainReencode) {
+    const ScratchDir dir;
+    Ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=25", "-frames:v", "5", "-c:v", "libx264", "-crf", "10", "-pix_fmt", "yuv420p", dir / "in.mp4"});
+    ASSERT_EQ(Orvane({"render", "--set", "Brightness=0", dir / "in.mp4", dir / "orvane.mp4"}).status, 0);
+    Ffmpeg({"-i", dir / "in.mp4", "-c:v", "libx264", dir / "plain.mp4"});
+    auto psnr = [&](const std::string &name) {
+        const std::string log = RunProgram({"ffmpeg", "-i", dir / name, "-i", dir / "in.mp4", "-lavfi", "psnr", "-f", "null", "-"}).err;
+        std::smatch m;
+        return std::regex_search(log, m, std::regex("PSNR y:([0-9.]+) u:([0-9.]+) v:([0-9.]+)")) ? std::vector<double>{
+            std::stod(m[1]), std::stod(m[2]), std::stod(m[3])} : std::vector<double>(3);
+    };
+    const std::vector<double> orvane = psnr("orvane.mp4"), plain = psnr("plain.mp4");
+    for (int plane = 0; plane < 3; ++plane) EXPECT_GE(orvane[plane], plain[plane] - 1.5) << "plane " << plane << " of y, u, v";
+}
