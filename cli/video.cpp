@@ -1,5 +1,6 @@
 #include "video.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include "raw_io.h"
 #include "sequence.h"
 #include "video_codec.h"
+#include "video_streams.h"
 
 namespace orvcli {
 
@@ -136,25 +138,34 @@ bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error) {
 namespace {
 
 // Accurate rounding and full chroma in the YUV <-> RGB conversions: without them every pass through
-// orvane would darken a YUV video by about one step.
+// orvane would darken a YUV video by about one step. Stills get smooth chroma; on the way back to a
+// video, subsampled chroma is repeated and then averaged, which gives back what was there (a smooth
+// filter both ways blurs it and overshoots into clipped RGB at saturated edges).
 const char kScaleFlags[] = "bicubic+accurate_rnd+full_chroma_int";
+const char kDecodeFlags[] = "neighbor+accurate_rnd+full_chroma_int";
+const char kEncodeFlags[] = "area+accurate_rnd+full_chroma_int";
 
-std::vector<std::string> DecoderCommand(const std::string &input, const VideoInfo &info) {
-    return {"ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-i", "file:" + input, "-map", "0:v:0",
-            // A constant rate, the one the encoder is told: variable-rate input keeps its duration.
-            "-r", info.rate, "-sws_flags", kScaleFlags, "-f", "rawvideo", "-pix_fmt", "argb", "-"};
+std::vector<std::string> DecoderCommand(const std::string &input, const VideoInfo &info, const StreamPlan &plan, bool toVideo) {
+    std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-i", "file:" + input, "-map", "0:v:0"};
+    for (const std::string &arg : plan.DecoderArgs(info.rate)) argv.push_back(arg);
+    // The conversion to ARGB as a filter of its own, to give it threads (the automatic one has one).
+    const std::string scale = std::string("scale=threads=0:flags=") + (toVideo ? kDecodeFlags : kScaleFlags);
+    argv.insert(argv.end(), {"-vf", scale, "-f", "rawvideo", "-pix_fmt", "argb", "-"});
+    return argv;
 }
 
 // A segment (`withAudio` false) carries no audio: its span would be cut at audio packets, not frames.
 std::vector<std::string> EncoderCommand(const std::string &input, const std::string &temp, const VideoInfo &info,
-                                        bool withAudio, const EncodePlan &plan) {
+                                        bool withAudio, const EncodePlan &encode, StreamPlan &streams) {
     std::vector<std::string> argv = {
         "ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-y",
         "-f", "rawvideo", "-pix_fmt", "argb", "-s", std::to_string(info.width) + "x" + std::to_string(info.height),
         "-framerate", info.rate, "-i", "-", "-i", "file:" + input, "-map", "0:v:0"};
-    if (withAudio) argv.insert(argv.end(), plan.audioArgs.begin(), plan.audioArgs.end());
-    argv.insert(argv.end(), {"-map_metadata", "1", "-sws_flags", kScaleFlags});
-    argv.insert(argv.end(), plan.videoArgs.begin(), plan.videoArgs.end());
+    if (withAudio) argv.insert(argv.end(), encode.audioArgs.begin(), encode.audioArgs.end());
+    std::vector<std::string> kept = streams.EncoderArgs();
+    argv.insert(argv.end(), kept.begin(), kept.end());
+    argv.insert(argv.end(), {"-map_metadata", "1", "-sws_flags", kEncodeFlags});
+    argv.insert(argv.end(), encode.videoArgs.begin(), encode.videoArgs.end());
     std::vector<std::string> filters;
     std::string matrix = MatrixForScale(info.colorSpace);
     if (!matrix.empty()) {
@@ -169,11 +180,8 @@ std::vector<std::string> EncoderCommand(const std::string &input, const std::str
         sar[sar.find(':')] = '/';
         filters.push_back("setsar=" + sar);
     }
-    if (!filters.empty()) {
-        std::string chain;
-        for (const std::string &f : filters) chain += (chain.empty() ? "" : ",") + f;
-        argv.insert(argv.end(), {"-vf", chain});
-    }
+    std::vector<std::string> filterArgs = streams.FilterArgs(filters);
+    argv.insert(argv.end(), filterArgs.begin(), filterArgs.end());
     argv.push_back("file:" + temp);
     return argv;
 }
@@ -183,14 +191,20 @@ std::vector<std::string> EncoderCommand(const std::string &input, const std::str
 Outcome RunVideo(const std::string &input, const std::string &output, const FrameRange &range, FrameJob &job) {
     std::string error;
     VideoInfo info;
+    StreamPlan streams;
     if (!ProbeVideo(input, &info, &error)) return Outcome::Fail(2, error);
+    if (!streams.Probe(input, &error)) return Outcome::Fail(2, "ffprobe cannot read the streams of " + input + ": " + error);
+    if (!streams.EightBit().empty()) info.pixelFormat = streams.EightBit();
     if (!CheckFrameSize(info.width, info.height, input, &error)) return Outcome::Fail(2, error);
     const std::string pattern = FramePattern(output);  // stills instead of a video when set
     SourceFacts facts;
     EncodePlan plan;
-    if (pattern.empty() && (!ProbeSource(input, &facts, &error) ||
-                            !PlanEncode(facts, Extension(output), job.encode, !job.grey, AskFfmpeg, &plan, &error)))
-        return Outcome::Fail(2, error);
+    if (pattern.empty()) {
+        if (!ProbeSource(input, &facts, &error)) return Outcome::Fail(2, error);
+        // The frames hold 8 bits a channel: a deeper input's layout is offered at 8 bits.
+        if (!streams.EightBit().empty()) facts.pixelFormat = streams.EightBit();
+        if (!PlanEncode(facts, Extension(output), job.encode, !job.grey, AskFfmpeg, &plan, &error)) return Outcome::Fail(2, error);
+    }
     if (!job.encode.encoderOpts.empty() && !TryEncoder(plan, info.width, info.height, &error)) return Outcome::Fail(2, error);
     for (const std::string &warning : plan.warnings) std::fprintf(stderr, "orvane: warning: %s %s\n", input.c_str(), warning.c_str());
 
@@ -198,11 +212,16 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
     if (pattern.empty() && !out.Open(output, &error)) return Outcome::Fail(2, error);
     out.CloseFd();  // ffmpeg writes it by name
     auto named = [&](const std::string &text) { return ReplaceAll(text, out.TempPath(), output); };
+    if (!streams.Prepare(input, output, pattern.empty() ? out.TempPath() : "", range, info.rate, &error)) return Outcome::Fail(2, error);
 
     ChildProcess decoder, encoder;
-    if (!decoder.Start(DecoderCommand(input, info), false, true, &error) ||
-        (pattern.empty() && !encoder.Start(EncoderCommand(input, out.TempPath(), info, !range.given, plan), true, false, &error)))
+    if (!decoder.Start(DecoderCommand(input, info, streams, pattern.empty()), false, true, &error) ||
+        (pattern.empty() && !encoder.Start(EncoderCommand(input, out.TempPath(), info, !range.given, plan, streams), true, false, &error)))
         return Outcome::Fail(2, error + kNeedFfmpeg);
+    // Pipes of 1 MiB (what an unprivileged process may ask for by default) instead of 64 KiB: a
+    // frame of megabytes crosses in fewer copies and wake-ups. A refusal only costs speed.
+    for (int fd : {decoder.StdoutFd(), encoder.StdinFd()})
+        if (fd >= 0) fcntl(fd, F_SETPIPE_SZ, 1 << 20);
 
     const size_t frameBytes = static_cast<size_t>(info.width) * static_cast<size_t>(info.height) * 4;
     Still source;

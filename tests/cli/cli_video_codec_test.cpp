@@ -18,17 +18,17 @@ TEST(OrvaneVideoCodec, EachOutputKeepsWhatItsContainerCanAndSaysWhatItDrops) {
             "-pix_fmt", "yuv422p10le", "-c:a", "pcm_s16le", hq});
     Ffmpeg({"-f", "lavfi", "-i", "testsrc=s=64x48:d=0.4", "-c:v", "libx264", "-pix_fmt", "yuv422p10le", h422});
     Ffmpeg({"-f", "rawvideo", "-pix_fmt", "argb", "-s", "64x48", "-r", "25", "-i", "-", "-c:v", "qtrle", rle}, argb);
-    const std::string pcm = "pcm_s16le,unknown\n";
+    const std::string pcm = "pcm_s16le,unknown\n", deep = "more than 8 bits a channel";
     const struct { std::string in; Args options; std::string out, streams, warning; } cases[] = {
-        {hq, {}, "same.mov", "prores,HQ,yuv422p10le\n" + pcm, ""},
-        {h422, {}, "played.mp4", "h264,High,yuv420p\n", ""},
+        {hq, {}, "same.mov", "prores,HQ,yuv422p10le\n" + pcm, deep},
+        {h422, {}, "played.mp4", "h264,High,yuv420p\n", deep},
         {rle, {}, "qtrle.mov", "qtrle,unknown,argb\n", ""}, {rle, {}, "alpha.mkv", "ffv1,unknown,bgra\n", ""},
         {rle, {}, "alpha.webm", "vp9,Profile 0,yuv420p\n", ""},  // alpha in VP9's side channel
         {rle, {"--codec", "libx264"}, "forced.mov", "h264,High,yuv420p\n", "has alpha (argb), which libx264 in yuv420p does not keep"},
         {rle, {}, "no-alpha.mp4", "h264,High,yuv420p\n", "does not keep: the video is written without it"},
-        {hq, {"--audio", "encode", "--crf", "30", "--encoder-opt=preset=ultrafast"}, "aac.mp4", "h264,Constrained Baseline,yuv420p\naac,LC\n", ""},
-        {hq, {"--audio=none"}, "silent.mkv", "prores,HQ,yuv422p10le\n", ""},
-        {hq, {"--audio=none", "--codec", "libx265", "--bitrate", "200k"}, "hevc.mkv", "hevc,Main,yuv420p\n", ""},
+        {hq, {"--audio", "encode", "--crf", "30", "--encoder-opt=preset=ultrafast"}, "aac.mp4", "h264,Constrained Baseline,yuv420p\naac,LC\n", deep},
+        {hq, {"--audio=none"}, "silent.mkv", "prores,HQ,yuv422p10le\n", deep},
+        {hq, {"--audio=none", "--codec", "libx265", "--bitrate", "200k"}, "hevc.mkv", "hevc,Main,yuv420p\n", deep},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.out + testing::PrintToString(c.options));
