@@ -58,6 +58,10 @@ std::string ReplaceAll(std::string text, const std::string &from, const std::str
 
 }  // namespace
 
+std::string VideoInfo::Of(int index, const std::string &key) const {
+    return Get(probe, "streams.stream." + std::to_string(index) + "." + key);
+}
+
 std::map<std::string, std::string> ParseFlat(const std::string &text) {
     std::map<std::string, std::string> values;
     size_t start = 0;
@@ -76,7 +80,10 @@ std::map<std::string, std::string> ParseFlat(const std::string &text) {
 }
 
 bool VideoInfoFromProbe(const std::map<std::string, std::string> &probe, VideoInfo *info, std::string *error) {
-    const std::string s = "streams.stream.0.";
+    info->probe = probe;
+    for (info->stream = 0; !info->Of(info->stream, "codec_type").empty() && info->Of(info->stream, "codec_type") != "video";)
+        ++info->stream;
+    const std::string s = "streams.stream." + std::to_string(info->stream) + ".";
     long long width = std::atoll(Get(probe, s + "width").c_str());
     long long height = std::atoll(Get(probe, s + "height").c_str());
     if (width <= 0 || height <= 0) {
@@ -118,10 +125,10 @@ bool VideoInfoFromProbe(const std::map<std::string, std::string> &probe, VideoIn
 bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error) {
     std::string output, why;
     std::vector<std::string> argv = {
-        "ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-        "stream=width,height,pix_fmt,r_frame_rate,avg_frame_rate,nb_frames,duration,sample_aspect_ratio,"
-        "color_space,color_range,color_primaries,color_transfer:stream_tags=rotate:stream_side_data=rotation:"
-        "format=duration",
+        "ffprobe", "-v", "error", "-show_entries",
+        "stream=index,codec_type,codec_name,codec_tag_string,profile,bit_rate,width,height,pix_fmt,r_frame_rate,avg_frame_rate,"
+        "nb_frames,duration,sample_aspect_ratio,field_order,time_base,color_space,color_range,color_primaries,color_transfer:"
+        "stream_tags=rotate,timecode:stream_side_data=rotation:format=duration:format_tags=timecode",
         "-of", "flat", "file:" + path};
     if (!RunCapture(argv, &output, &why)) {
         *error = path + " is not a still picture, and ffprobe cannot read it as a video: " + why;
@@ -193,14 +200,14 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
     VideoInfo info;
     StreamPlan streams;
     if (!ProbeVideo(input, &info, &error)) return Outcome::Fail(2, error);
-    if (!streams.Probe(input, &error)) return Outcome::Fail(2, "ffprobe cannot read the streams of " + input + ": " + error);
+    if (!streams.Probe(input, info, &error)) return Outcome::Fail(2, "ffprobe cannot read the frame times of " + input + ": " + error);
     if (!streams.EightBit().empty()) info.pixelFormat = streams.EightBit();
     if (!CheckFrameSize(info.width, info.height, input, &error)) return Outcome::Fail(2, error);
     const std::string pattern = FramePattern(output);  // stills instead of a video when set
     SourceFacts facts;
     EncodePlan plan;
     if (pattern.empty()) {
-        if (!ProbeSource(input, &facts, &error)) return Outcome::Fail(2, error);
+        facts = SourceFactsOf(info);
         // The frames hold 8 bits a channel: a deeper input's layout is offered at 8 bits.
         if (!streams.EightBit().empty()) facts.pixelFormat = streams.EightBit();
         if (!PlanEncode(facts, Extension(output), job.encode, !job.grey, AskFfmpeg, &plan, &error)) return Outcome::Fail(2, error);

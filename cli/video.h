@@ -20,11 +20,15 @@ struct VideoInfo {
     std::string pixelFormat;        // of the input, offered to the encoder
     std::string aspect;             // sample aspect ratio num:den, empty for square pixels
     std::string colorSpace, colorRange, colorPrimaries, colorTransfer;  // "" when unknown
+    int stream = 0;                                  // the video stream's index among all streams
+    std::map<std::string, std::string> probe;        // every stream as ffprobe tells it (flat keys)
+    // What the probe says of stream `index`'s `key` ("" when it says nothing).
+    std::string Of(int index, const std::string &key) const;
 };
 
 // Reads ffprobe's "flat" output (key=value lines, string values quoted) into a map.
 std::map<std::string, std::string> ParseFlat(const std::string &text);
-// The first video stream's facts from ffprobe's flat output; false when it has no video stream.
+// The first video stream's facts from ffprobe's flat output of every stream; false when it has none.
 bool VideoInfoFromProbe(const std::map<std::string, std::string> &probe, VideoInfo *info, std::string *error);
 
 bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error);

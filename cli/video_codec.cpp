@@ -99,25 +99,11 @@ std::string CheckEncodeOptions(const EncodeOptions &o) {
     return "";
 }
 
-bool ProbeSource(const std::string &path, SourceFacts *facts, std::string *error) {
-    std::string output;
-    if (!RunCapture({"ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name,profile,pix_fmt,bit_rate", "-of", "flat",
-                     "file:" + path}, &output, error))
-        return false;
-    const std::map<std::string, std::string> probe = ParseFlat(output);
-    bool video = false;
-    for (int i = 0;; ++i) {
-        const std::string s = "streams.stream." + std::to_string(i) + ".";
-        auto get = [&](const std::string &key) { auto it = probe.find(s + key); return it == probe.end() ? "" : it->second; };
-        const std::string type = get("codec_type");
-        if (type.empty()) break;
-        if (type == "audio") facts->audio.push_back(get("codec_name"));
-        if (type == "video" && !video) {
-            video = true;
-            *facts = {get("codec_name"), get("profile"), get("pix_fmt"), get("bit_rate"), facts->audio};
-        }
-    }
-    return true;
+SourceFacts SourceFactsOf(const VideoInfo &info) {
+    SourceFacts facts{info.Of(info.stream, "codec_name"), info.Of(info.stream, "profile"), info.Of(info.stream, "pix_fmt"), info.Of(info.stream, "bit_rate"), {}};
+    for (int i = 0; !info.Of(i, "codec_type").empty(); ++i)
+        if (info.Of(i, "codec_type") == "audio") facts.audio.push_back(info.Of(i, "codec_name"));
+    return facts;
 }
 
 EncoderFacts AskFfmpeg(const std::string &encoder) {

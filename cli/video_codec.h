@@ -25,13 +25,15 @@ struct EncodeOptions {
 // The message for the first malformed option, or "": checked before the module is loaded.
 std::string CheckEncodeOptions(const EncodeOptions &options);
 
-// INPUT as ffprobe sees it: the first video stream's codec, profile, pixel format and bit rate, and
-// the codec of each audio stream.
+struct VideoInfo;
+
+// INPUT as ffprobe sees it: the video stream's codec, profile, pixel format and bit rate, and the
+// codec of each audio stream.
 struct SourceFacts {
     std::string codec, profile, pixelFormat, bitRate;
     std::vector<std::string> audio;
 };
-bool ProbeSource(const std::string &path, SourceFacts *facts, std::string *error);
+SourceFacts SourceFactsOf(const VideoInfo &info);
 
 // What ffmpeg says of one encoder (`ffmpeg -h encoder=NAME`): whether it exists as a video
 // encoder, the pixel formats it takes (empty when it names none) and whether it has a -crf option.

@@ -108,35 +108,22 @@ std::string TimesExpression(const std::vector<long long> &times) {
     return runs.empty() ? "N" : Tree(runs, 0, runs.size());
 }
 
-bool StreamPlan::Probe(const std::string &input, std::string *error) {
-    std::string text;
-    if (!RunCapture({"ffprobe", "-v", "error", "-show_entries",
-                     "stream=index,codec_type,codec_name,codec_tag_string,field_order,pix_fmt,time_base:stream_tags=timecode:"
-                     "format_tags=timecode",
-                     "-of", "flat", "file:" + input},
-                    &text, error))
-        return false;
-    const std::map<std::string, std::string> probe = ParseFlat(text);
-    auto get = [&](int stream, const std::string &key) {
-        auto it = probe.find("streams.stream." + std::to_string(stream) + "." + key);
-        return it == probe.end() ? std::string() : it->second;
-    };
-    int video = -1;
-    for (int i = 0; !get(i, "codec_type").empty(); ++i) {
-        const std::string type = get(i, "codec_type");
-        if (type == "video" && video < 0) video = i;
-        if ((type == "subtitle" || type == "data") && get(i, "codec_tag_string") != "tmcd")  // tmcd: the timecode
-            extras.push_back(get(i, "index") + " " + type + " " + get(i, "codec_name"));
+bool StreamPlan::Probe(const std::string &input, const VideoInfo &info, std::string *error) {
+    const int video = info.stream;
+    for (int i = 0; !info.Of(i, "codec_type").empty(); ++i) {
+        const std::string type = info.Of(i, "codec_type");
+        if ((type == "subtitle" || type == "data") && info.Of(i, "codec_tag_string") != "tmcd")  // tmcd: the timecode
+            extras.push_back(info.Of(i, "index") + " " + type + " " + info.Of(i, "codec_name"));
     }
     // The video stream's timecode, else the file's or another stream's (a tmcd track).
-    for (const auto &[key, value] : probe)
+    for (const auto &[key, value] : info.probe)
         if (Lower(key).size() > 9 && Lower(key).compare(key.size() - 9, 9, ".timecode") == 0 &&
             (timecode.empty() || key.find("stream." + std::to_string(video) + ".") != std::string::npos))
             timecode = value;
-    if (const std::string order = get(video, "field_order"); order.size() == 2) fieldOrder = order;  // tt, bb, tb, bt
-    pixelFormat = get(video, "pix_fmt");
+    if (const std::string order = info.Of(video, "field_order"); order.size() == 2) fieldOrder = order;  // tt, bb, tb, bt
+    pixelFormat = info.Of(video, "pix_fmt");
     eightBit = EightBitFormat(pixelFormat);
-    timeBase = get(video, "time_base");
+    timeBase = info.Of(video, "time_base");
     times = PacketTimes(input, error);
     if (Constant(times)) times.clear();
     return true;

@@ -10,6 +10,7 @@
 
 #include "output_file.h"
 #include "sequence.h"
+#include "video.h"
 
 namespace orvcli {
 
@@ -24,8 +25,8 @@ std::string TimesExpression(const std::vector<long long> &times);
 
 class StreamPlan {
 public:
-    // Probes INPUT's streams and its first video stream's frame times.
-    bool Probe(const std::string &input, std::string *error);
+    // Reads what `info`'s probe says of INPUT's streams, and probes its video stream's frame times.
+    bool Probe(const std::string &input, const VideoInfo &info, std::string *error);
     // Settles what goes to OUTPUT for the frames in `range` at `rate` (num/den); `temp` is OUTPUT's
     // temporary file ("" when OUTPUT is a frame pattern), on which the container is tried with
     // each subtitle and data stream. Prints the warnings.
