@@ -45,7 +45,7 @@ void OnSignal(int signal) {
         if (pid > 0) waitpid(pid, nullptr, 0);
     for (int i = 0; i < kMaxTemps; ++i)
         if (tempStates[i].load() == 2) unlink(tempPaths[i]);
-    static const char kMessage[] = "\norvane: interrupted; nothing was written\n";
+    static const char kMessage[] = "\norvane: interrupted; no output was left half-written\n";
     ssize_t ignored = write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
     (void)ignored;
     _exit(128 + signal);
