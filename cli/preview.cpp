@@ -135,7 +135,7 @@ bool Preview::Source(long long frame, Still **still, std::string *error) {
         char at[32];
         std::snprintf(at, sizeof at, "%.6f", std::max(0.0, (static_cast<double>(frame) - 0.5) * den / num));
         if (!RunCapture({"ffmpeg", "-nostdin", "-v", "error", "-ss", at, "-i", "file:" + input, "-map", "0:v:0", "-r", video.rate,
-                         "-sws_flags", "bicubic+accurate_rnd+full_chroma_int", "-frames:v", "1", "-f", "rawvideo",
+                         "-sws_flags", kStillScaleFlags, "-frames:v", "1", "-f", "rawvideo",
                          "-pix_fmt", "argb", "-"}, &bytes, error))
             return false;
         loaded.image = aehost::Image::Make(video.width, video.height);

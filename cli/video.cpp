@@ -142,13 +142,14 @@ bool ProbeVideo(const std::string &path, VideoInfo *info, std::string *error) {
     return true;
 }
 
-namespace {
-
 // Accurate rounding and full chroma in the YUV <-> RGB conversions: without them every pass through
 // orvane would darken a YUV video by about one step. Stills get smooth chroma; on the way back to a
 // video, subsampled chroma is repeated and then averaged, which gives back what was there (a smooth
 // filter both ways blurs it and overshoots into clipped RGB at saturated edges).
-const char kScaleFlags[] = "bicubic+accurate_rnd+full_chroma_int";
+const char kStillScaleFlags[] = "bicubic+accurate_rnd+full_chroma_int";
+
+namespace {
+
 const char kDecodeFlags[] = "neighbor+accurate_rnd+full_chroma_int";
 const char kEncodeFlags[] = "area+accurate_rnd+full_chroma_int";
 
@@ -156,7 +157,7 @@ std::vector<std::string> DecoderCommand(const std::string &input, const VideoInf
     std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-hide_banner", "-v", "error", "-i", "file:" + input, "-map", "0:v:0"};
     for (const std::string &arg : plan.DecoderArgs(info.rate)) argv.push_back(arg);
     // The conversion to ARGB as a filter of its own, to give it threads (the automatic one has one).
-    const std::string scale = std::string("scale=threads=0:flags=") + (toVideo ? kDecodeFlags : kScaleFlags);
+    const std::string scale = std::string("scale=threads=0:flags=") + (toVideo ? kDecodeFlags : kStillScaleFlags);
     argv.insert(argv.end(), {"-vf", scale, "-f", "rawvideo", "-pix_fmt", "argb", "-"});
     return argv;
 }

@@ -26,6 +26,9 @@ struct VideoInfo {
     std::string Of(int index, const std::string &key) const;
 };
 
+// ffmpeg's scaling flags for a frame of a video decoded into a still.
+extern const char kStillScaleFlags[];
+
 // Reads ffprobe's "flat" output (key=value lines, string values quoted) into a map.
 std::map<std::string, std::string> ParseFlat(const std::string &text);
 // The first video stream's facts from ffprobe's flat output of every stream; false when it has none.
