@@ -32,6 +32,9 @@ TEST(OrvaneVideoStreams, KeepsWhatTheContainerTakesAndSaysWhatItCannot) {
         EXPECT_TRUE(c.warning.empty() ? run.err.empty() : run.err.find(c.warning) != std::string::npos) << c.out << ": " << run.err;
         EXPECT_EQ(Probe(dir / c.out, c.probe), c.expected.empty() ? Probe(dir / c.in, c.probe) : c.expected) << c.out;
     }
+    // A segment's timecode starts as many frames later as the segment does.
+    ASSERT_EQ(Orvane({"render", "--frames", "5-9", dir / "tc.mov", dir / "tc-5.mov"}).status, 0);
+    EXPECT_NE(Probe(dir / "tc-5.mov", cases[0].probe).find("tmcd,01:02:03:09"), std::string::npos) << Probe(dir / "tc-5.mov", cases[0].probe);
 }
 
 // Untagged 4:2:0 input: a render that changes nothing is as close to the input as a plain re-encode.
