@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -150,6 +151,8 @@ const char kStillScaleFlags[] = "bicubic+accurate_rnd+full_chroma_int";
 
 namespace {
 
+void Warn(const std::string &text) { std::fprintf(stderr, "orvane: warning: %s\n", text.c_str()); }
+
 const char kDecodeFlags[] = "neighbor+accurate_rnd+full_chroma_int";
 const char kEncodeFlags[] = "area+accurate_rnd+full_chroma_int";
 
@@ -214,13 +217,14 @@ Outcome RunVideo(const std::string &input, const std::string &output, const Fram
         if (!PlanEncode(facts, Extension(output), job.encode, !job.grey, AskFfmpeg, &plan, &error)) return Outcome::Fail(2, error);
     }
     if (!job.encode.encoderOpts.empty() && !TryEncoder(plan, info.width, info.height, &error)) return Outcome::Fail(2, error);
-    for (const std::string &warning : plan.warnings) std::fprintf(stderr, "orvane: warning: %s %s\n", input.c_str(), warning.c_str());
+    for (const std::string &warning : plan.warnings) Warn(input + " " + warning);
 
     OutputFile out;  // declared first: destroyed after the children are killed and reaped
     if (pattern.empty() && !out.Open(output, &error)) return Outcome::Fail(2, error);
     out.CloseFd();  // ffmpeg writes it by name
     auto named = [&](const std::string &text) { return ReplaceAll(text, out.TempPath(), output); };
     if (!streams.Prepare(input, output, pattern.empty() ? out.TempPath() : "", range, info.rate, &error)) return Outcome::Fail(2, error);
+    for (const std::string &warning : streams.warnings) Warn(warning);
 
     ChildProcess decoder, encoder;
     if (!decoder.Start(DecoderCommand(input, info, streams, pattern.empty()), false, true, &error) ||

@@ -1,12 +1,12 @@
 #include "video_codec.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <sstream>
 
+#include "commands.h"
 #include "process.h"
 #include "video.h"
 
@@ -70,11 +70,6 @@ std::string Join(const std::vector<std::string> &words) {
     return text;
 }
 
-std::string Lowered(std::string text) {
-    for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 }  // namespace
 
 std::string CheckEncodeOptions(const EncodeOptions &o) {
@@ -122,7 +117,7 @@ bool PlanEncode(const SourceFacts &source, const std::string &extension, const E
                 const EncoderLookup &lookup, EncodePlan *plan, std::string *error) {
     const Container *box = nullptr;
     for (const Container &c : kContainers)
-        if (Has(Words(c.extensions), Lowered(extension))) box = &c;
+        if (Has(Words(c.extensions), Lower(extension))) box = &c;
     alpha = alpha && HasAlpha(source.pixelFormat);
     std::string family, familyAlpha;
     for (const auto &f : kFamilies)
@@ -162,7 +157,7 @@ bool PlanEncode(const SourceFacts &source, const std::string &extension, const E
         if (format.empty()) format = source.pixelFormat;
     }
     if (kept && encoder == "dnxhd" && source.profile.rfind("DNXHR ", 0) == 0)
-        profile = "dnxhr_" + Lowered(source.profile.substr(6));
+        profile = "dnxhr_" + Lower(source.profile.substr(6));
     else if (kept && encoder == "dnxhd" && options.bitrate.empty() && !source.bitRate.empty())
         plan->videoArgs = {"-b:v", source.bitRate};  // DNxHD's profiles are bit rates
     if (!encoder.empty()) plan->videoArgs.insert(plan->videoArgs.begin(), {"-c:v", encoder});

@@ -3,13 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <regex>
 
+#include "commands.h"
 #include "process.h"
 #include "raw_io.h"
 #include "video.h"
@@ -17,13 +17,6 @@
 namespace orvcli {
 
 namespace {
-
-std::string Lower(std::string text) {
-    for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-void Warn(const std::string &text) { std::fprintf(stderr, "orvane: warning: %s\n", text.c_str()); }
 
 // "HH:MM:SS:FF" advanced by `frames` at `rate` (num/den); "" for a drop-frame timecode (";" or "."
 // before the frames), whose count skips labels.
@@ -117,7 +110,7 @@ bool StreamPlan::Probe(const std::string &input, const VideoInfo &info, std::str
     }
     // The video stream's timecode, else the file's or another stream's (a tmcd track).
     for (const auto &[key, value] : info.probe)
-        if (Lower(key).size() > 9 && Lower(key).compare(key.size() - 9, 9, ".timecode") == 0 &&
+        if (key.size() > 9 && Lower(key.substr(key.size() - 9)) == ".timecode" &&
             (timecode.empty() || key.find("stream." + std::to_string(video) + ".") != std::string::npos))
             timecode = value;
     if (const std::string order = info.Of(video, "field_order"); order.size() == 2) fieldOrder = order;  // tt, bb, tb, bt
@@ -132,7 +125,7 @@ bool StreamPlan::Probe(const std::string &input, const VideoInfo &info, std::str
 bool StreamPlan::Prepare(const std::string &input, const std::string &output, const std::string &temp, const FrameRange &range,
                          const std::string &rate, std::string *error) {
     if (!eightBit.empty())
-        Warn(input + " has more than 8 bits a channel (" + pixelFormat + "); the effect works on 8 bits" +
+        warnings.push_back(input + " has more than 8 bits a channel (" + pixelFormat + "); the effect works on 8 bits" +
              (temp.empty() ? "" : ", so " + output + " holds 8-bit pictures, in an 8-bit format where its encoder has one"));
     if (temp.empty()) return true;
     if (range.given) {
@@ -150,7 +143,7 @@ bool StreamPlan::Prepare(const std::string &input, const std::string &output, co
         else
             left += (left.empty() ? "" : ", ") + extra.substr(index.size() + 1) + " stream " + index;
     }
-    if (!left.empty()) Warn(output + "'s container cannot take " + input + "'s " + left + ", left out");
+    if (!left.empty()) warnings.push_back(output + "'s container cannot take " + input + "'s " + left + ", left out");
     if (times.empty()) return true;
     std::vector<long long> kept;
     for (size_t i = 0; i < times.size(); ++i)

@@ -29,9 +29,11 @@ public:
     bool Probe(const std::string &input, const VideoInfo &info, std::string *error);
     // Settles what goes to OUTPUT for the frames in `range` at `rate` (num/den); `temp` is OUTPUT's
     // temporary file ("" when OUTPUT is a frame pattern), on which the container is tried with
-    // each subtitle and data stream. Prints the warnings.
+    // each subtitle and data stream. What is lost goes to `warnings`.
     bool Prepare(const std::string &input, const std::string &output, const std::string &temp, const FrameRange &range,
                  const std::string &rate, std::string *error);
+
+    std::vector<std::string> warnings;  // whole sentences, each naming its file
 
     const std::string &EightBit() const { return eightBit; }
     // The decoder's frame timing: a constant rate, or every frame as it is.
